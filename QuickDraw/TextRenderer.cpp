@@ -1,0 +1,307 @@
+#include "TextRenderer.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+
+namespace QuickDraw {
+
+namespace {
+
+struct LibraryDeleter {
+    void operator()(FT_Library library) const { FT_Done_FreeType(library); }
+};
+struct FaceDeleter {
+    void operator()(FT_Face face) const { FT_Done_Face(face); }
+};
+using LibraryPtr = std::unique_ptr<FT_LibraryRec_, LibraryDeleter>;
+using FacePtr = std::unique_ptr<FT_FaceRec_, FaceDeleter>;
+
+struct FontFile {
+    std::string path; // empty when fontconfig found nothing
+    int index = 0;
+    std::string problem;
+};
+
+// Asks fontconfig once per process for the best installed face for the family; the configuration is
+// released right away, so no fontconfig state outlives the lookup.
+const FontFile& resolvedFamilyFile() {
+    static const FontFile file = [] {
+        FontFile result;
+        FcConfig* config = FcInitLoadConfigAndFonts();
+        if (config == nullptr) {
+            result.problem = "fontconfig could not load its configuration";
+            return result;
+        }
+        FcPattern* pattern = FcPatternCreate();
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(TextRenderer::familyName));
+        FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+        FcConfigSubstitute(config, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult matchResult = FcResultNoMatch;
+        FcPattern* match = FcFontMatch(config, pattern, &matchResult);
+        FcChar8* path = nullptr;
+        int index = 0;
+        if (match != nullptr && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path != nullptr) {
+            result.path = reinterpret_cast<const char*>(path);
+            if (FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch)
+                result.index = index;
+        } else {
+            result.problem = "fontconfig found no installed font";
+        }
+        if (match != nullptr)
+            FcPatternDestroy(match);
+        FcPatternDestroy(pattern);
+        FcConfigDestroy(config);
+        return result;
+    }();
+    return file;
+}
+
+// Estimated metrics of a proportional sans-serif face, so that text without a font still takes room.
+constexpr double estimatedAscent = 0.8;
+constexpr double estimatedDescent = 0.2;
+constexpr double estimatedAdvance = 0.6;
+
+int64_t roundHalfAwayFromZero(double value) { return static_cast<int64_t>(std::round(value)); }
+
+int64_t ceilToInt(double value) { return static_cast<int64_t>(std::ceil(value)); }
+
+// A white glyph with the box rules applied to the given fractional metrics.
+Glyph blankGlyph(double advance, double ascent, double descent) {
+    Glyph glyph;
+    glyph.ascent = std::max<int64_t>(0, ceilToInt(ascent));
+    glyph.width = std::max<int64_t>(0, ceilToInt(advance)) + 4;
+    glyph.height = glyph.ascent + std::max<int64_t>(0, ceilToInt(descent));
+    glyph.advance = roundHalfAwayFromZero(advance);
+    glyph.bits.assign(static_cast<size_t>(glyph.width * glyph.height), 0);
+    glyph.originX = -2;
+    return glyph;
+}
+
+} // namespace
+
+struct TextRenderer::Font {
+    FacePtr face;
+};
+
+struct TextRenderer::Engine {
+    LibraryPtr library;
+    std::string file;          // the face file; empty: resolve the family through fontconfig
+    int faceIndex = 0;
+    bool resolved = false;     // file and faceIndex are final
+    bool usable = true;        // false once the library or the face failed: text is blank from then on
+    std::unordered_map<int64_t, std::unique_ptr<Font>> bySize;
+
+    // Says once per renderer why text is blank.
+    void fail(const std::string& why) {
+        if (usable)
+            std::fprintf(stderr, "Ordnix: no font for \"%s\" (%s); text is drawn blank\n", familyName, why.c_str());
+        usable = false;
+    }
+};
+
+TextRenderer::TextRenderer() : fonts(std::make_unique<Engine>()) {}
+
+TextRenderer::TextRenderer(std::string fontFile) : fonts(std::make_unique<Engine>()) {
+    fonts->file = std::move(fontFile);
+    fonts->resolved = true;
+}
+
+TextRenderer::~TextRenderer() {
+    // Faces belong to the library: close them before it.
+    if (fonts)
+        fonts->bySize.clear();
+}
+
+size_t TextRenderer::KeyHash::operator()(const Key& key) const noexcept {
+    size_t hash = std::hash<int64_t>{}(key.font);
+    hash = hash * 1000003u ^ std::hash<int64_t>{}(key.size);
+    hash = hash * 1000003u ^ std::hash<char32_t>{}(key.character);
+    return hash;
+}
+
+int64_t TextRenderer::effectiveSize(int64_t txSize) {
+    if (txSize == 0)
+        return defaultSize;
+    return std::clamp(txSize, minSize, maxSize);
+}
+
+TextRenderer::Font* TextRenderer::ctFont(int64_t size) {
+    Engine& engine = *fonts;
+    if (auto found = engine.bySize.find(size); found != engine.bySize.end())
+        return found->second.get();
+    if (!engine.usable)
+        return nullptr;
+    if (!engine.resolved) {
+        const FontFile& file = resolvedFamilyFile();
+        engine.file = file.path;
+        engine.faceIndex = file.index;
+        engine.resolved = true;
+        if (engine.file.empty()) {
+            engine.fail(file.problem);
+            return nullptr;
+        }
+    }
+    if (!engine.library) {
+        FT_Library library = nullptr;
+        if (FT_Init_FreeType(&library) != 0) {
+            engine.fail("FreeType could not start");
+            return nullptr;
+        }
+        engine.library.reset(library);
+    }
+    FT_Face face = nullptr;
+    if (FT_New_Face(engine.library.get(), engine.file.c_str(), engine.faceIndex, &face) != 0) {
+        engine.fail("cannot open " + engine.file);
+        return nullptr;
+    }
+    FacePtr owned(face);
+    // One point is one pixel.
+    if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(size)) != 0) {
+        engine.fail(engine.file + " has no size " + std::to_string(size));
+        return nullptr;
+    }
+    auto font = std::make_unique<Font>();
+    font->face = std::move(owned);
+    Font* result = font.get();
+    engine.bySize.emplace(size, std::move(font));
+    return result;
+}
+
+bool TextRenderer::hasFont() { return ctFont(defaultSize) != nullptr; }
+
+Glyph TextRenderer::render(char32_t character, int64_t size) {
+    Font* font = ctFont(size);
+    const double points = static_cast<double>(size);
+    if (font == nullptr)
+        return blankGlyph(points * estimatedAdvance, points * estimatedAscent, points * estimatedDescent);
+
+    FT_Face face = font->face.get();
+    const double ascent = static_cast<double>(face->size->metrics.ascender) / 64.0;
+    const double descent = -static_cast<double>(face->size->metrics.descender) / 64.0;
+    const FT_UInt glyphIndex = FT_Get_Char_Index(face, static_cast<FT_ULong>(character));
+    // Hinted for the 1-bit target, rendered without antialiasing, on whole pixels.
+    if (FT_Load_Glyph(face, glyphIndex, FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO) != 0)
+        return blankGlyph(points * estimatedAdvance, ascent, descent);
+    FT_GlyphSlot slot = face->glyph;
+    const double advance = static_cast<double>(slot->advance.x) / 64.0;
+    Glyph glyph = blankGlyph(advance, ascent, descent);
+    if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0 || slot->bitmap.pixel_mode != FT_PIXEL_MODE_MONO)
+        return glyph;
+
+    // The glyph origin sits 2 columns in, on the baseline between image rows ascent - 1 and ascent; ink
+    // beyond the box is cut off.
+    const FT_Bitmap& bitmap = slot->bitmap;
+    const int64_t left = 2 + slot->bitmap_left;
+    const int64_t top = glyph.ascent - slot->bitmap_top;
+    for (int64_t row = 0; row < static_cast<int64_t>(bitmap.rows); ++row) {
+        const int64_t y = top + row;
+        if (y < 0 || y >= glyph.height)
+            continue;
+        const unsigned char* source = bitmap.buffer + row * bitmap.pitch;
+        for (int64_t column = 0; column < static_cast<int64_t>(bitmap.width); ++column) {
+            const int64_t x = left + column;
+            if (x < 0 || x >= glyph.width)
+                continue;
+            if ((source[column >> 3] & (0x80 >> (column & 7))) != 0)
+                glyph.bits[static_cast<size_t>(y * glyph.width + x)] = 1;
+        }
+    }
+    return glyph;
+}
+
+const Glyph& TextRenderer::glyph(int64_t font, int64_t size, char32_t character) {
+    const Key key{font, size, character};
+    if (auto found = cache.find(key); found != cache.end())
+        return found->second;
+    return cache.emplace(key, render(character, size)).first->second;
+}
+
+Glyph TextRenderer::embolden(const Glyph& glyph) {
+    Glyph bold;
+    bold.width = glyph.width + 1;
+    bold.height = glyph.height;
+    bold.ascent = glyph.ascent;
+    bold.advance = glyph.advance + 1;
+    bold.originX = glyph.originX;
+    bold.bits.assign(static_cast<size_t>(bold.width * bold.height), 0);
+    for (int64_t y = 0; y < glyph.height; ++y)
+        for (int64_t x = 0; x < glyph.width; ++x)
+            if (glyph.bits[static_cast<size_t>(y * glyph.width + x)] != 0) {
+                bold.bits[static_cast<size_t>(y * bold.width + x)] = 1;
+                bold.bits[static_cast<size_t>(y * bold.width + x + 1)] = 1;
+            }
+    return bold;
+}
+
+Glyph TextRenderer::outlined(const Glyph& glyph) {
+    Glyph outline;
+    outline.width = glyph.width + 2;
+    outline.height = glyph.height + 2;
+    outline.ascent = glyph.ascent + 1;
+    outline.advance = glyph.advance + 1;
+    outline.originX = glyph.originX - 1;
+    outline.bits.assign(static_cast<size_t>(outline.width * outline.height), 0);
+    // New pixel (X, Y) is old pixel (X - 1, Y - 1): black when that pixel is white but one of its eight
+    // neighbours is black.
+    for (int64_t y = 0; y < outline.height; ++y)
+        for (int64_t x = 0; x < outline.width; ++x) {
+            if (glyph.black(x - 1, y - 1))
+                continue;
+            bool touches = false;
+            for (int64_t dy = -2; dy <= 0 && !touches; ++dy)
+                for (int64_t dx = -2; dx <= 0 && !touches; ++dx)
+                    touches = glyph.black(x + dx, y + dy);
+            if (touches)
+                outline.bits[static_cast<size_t>(y * outline.width + x)] = 1;
+        }
+    return outline;
+}
+
+std::u32string TextRenderer::decodeUtf8(std::string_view text) {
+    constexpr char32_t replacement = 0xFFFD;
+    std::u32string result;
+    result.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        size_t length = 0;
+        char32_t value = 0;
+        char32_t minimum = 0;
+        if (lead < 0x80) {
+            result.push_back(lead);
+            ++i;
+            continue;
+        } else if ((lead & 0xE0) == 0xC0) {
+            length = 2, value = lead & 0x1F, minimum = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3, value = lead & 0x0F, minimum = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4, value = lead & 0x07, minimum = 0x10000;
+        }
+        bool valid = length != 0 && i + length <= text.size();
+        for (size_t k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            value = (value << 6) | (next & 0x3F);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are malformed too.
+        valid = valid && value >= minimum && value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF);
+        if (valid) {
+            result.push_back(value);
+            i += length;
+        } else {
+            result.push_back(replacement);
+            ++i;
+        }
+    }
+    return result;
+}
+
+} // namespace QuickDraw
