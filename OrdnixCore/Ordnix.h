@@ -14,7 +14,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,10 +38,6 @@ struct RadioGroup {
 class Ordnix : public Toolbox {
 public:
     explicit Ordnix(std::shared_ptr<MacHost> host);
-
-    // The seed source of initToolbox: seconds since 1970-01-01 as a double. Defaults to the wall clock;
-    // tests replace it to fix the random seed of a whole run.
-    std::function<double()> wallClock;
 
     // Sound ids of the five embedded sounds.
     static constexpr int64_t sndCannonId = 128;
@@ -165,6 +160,8 @@ public:
     void initToolbox();
     // Plays the sound when it is set up and the host's volume is at least 1; never waits for it.
     void playSound(const std::optional<SoundRec>& sound);
+    // A rectangle from its sides in storage order (top, left, bottom, right).
+    static QuickDraw::Rect rectTLBR(int64_t top, int64_t left, int64_t bottom, int64_t right);
     // R(n): one random() call reduced into 0..n-1 (n >= 1).
     int64_t randomBelow(int64_t n);
     // The first black row at or below row 50 in column h of the current port; a column without ground
