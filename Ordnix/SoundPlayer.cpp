@@ -1,0 +1,244 @@
+#include "SoundPlayer.h"
+
+#include "Sounds.h"
+
+#include <syslog.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <new>
+
+namespace {
+
+void reportNoSound(const char* reason) {
+    std::fprintf(stderr, "Ordnix: no sound (%s)\n", reason);
+    std::fflush(stderr);
+    syslog(LOG_WARNING, "Ordnix: no sound (%s)", reason);
+}
+
+constexpr std::array<int8_t, 256> base64Values() {
+    std::array<int8_t, 256> values{};
+    values.fill(-1);
+    constexpr std::string_view alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    for (size_t i = 0; i < alphabet.size(); ++i)
+        values[static_cast<unsigned char>(alphabet[i])] = static_cast<int8_t>(i);
+    return values;
+}
+
+} // namespace
+
+SoundPlayer::SoundPlayer() : SoundPlayer(Sounds::base64()) {}
+
+SoundPlayer::SoundPlayer(const std::map<int64_t, std::string>& sounds) {
+    for (const auto& [id, text] : sounds) {
+        auto bytes = decodeBase64(text);
+        if (!bytes)
+            continue;
+        if (auto samples = makeBuffer(*bytes))
+            buffers[id] = std::make_shared<const Buffer>(std::move(*samples));
+    }
+    openDevice();
+}
+
+SoundPlayer::~SoundPlayer() {
+    // Closing waits for the audio thread, so no callback can reach this object afterwards.
+    if (device != 0)
+        SDL_CloseAudioDevice(device);
+    if (audioInitialised)
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+void SoundPlayer::openDevice() {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        reportNoSound(SDL_GetError());
+        return;
+    }
+    audioInitialised = true;
+
+    SDL_AudioSpec wanted{};
+    wanted.freq = outputRate;
+    wanted.format = AUDIO_F32SYS;
+    wanted.channels = 1;
+    wanted.samples = deviceFrames;
+    wanted.callback = &SoundPlayer::audioCallback;
+    wanted.userdata = this;
+    SDL_AudioSpec obtained{};
+    // No allowed changes: SDL converts to whatever the hardware wants, so the callback always sees this format.
+    device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (device == 0) {
+        reportNoSound(SDL_GetError());
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        audioInitialised = false;
+        return;
+    }
+    SDL_PauseAudioDevice(device, 0);
+}
+
+std::optional<SoundPlayer::Buffer> SoundPlayer::makeBuffer(std::span<const uint8_t> bytes) {
+    if (bytes.size() < 9)
+        return std::nullopt;
+    const uint32_t numerator = (uint32_t{bytes[0]} << 8) | bytes[1];
+    const uint32_t denominator = (uint32_t{bytes[2]} << 8) | bytes[3];
+    uint32_t divisor = denominator << 8;
+    if (divisor == 0)
+        divisor = 1;
+    const uint32_t q = (numerator << 16) / divisor;
+    // A rate so low that the step rounds to 0 would ask for endless frames.
+    if (q == 0)
+        return std::nullopt;
+    const double step = q / 65536.0;
+
+    const auto samples = bytes.subspan(6);
+    const double frameCount = std::trunc(static_cast<double>(samples.size()) / step);
+    if (frameCount < 1.0 || frameCount > double{std::numeric_limits<uint32_t>::max()})
+        return std::nullopt;
+    const auto frames = static_cast<size_t>(frameCount);
+
+    Buffer buffer;
+    try {
+        buffer.resize(frames);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+    const size_t last = samples.size() - 1;
+    double position = 0.0;
+    for (size_t i = 0; i < frames; ++i) {
+        const size_t k = std::min(last, static_cast<size_t>(position));
+        buffer[i] = static_cast<float>((int{samples[k]} - 128) * 0.0078125 * 0.8);
+        position += step;
+    }
+    return buffer;
+}
+
+std::optional<std::vector<uint8_t>> SoundPlayer::decodeBase64(std::string_view text) {
+    static constexpr auto values = base64Values();
+    if (text.size() % 4 != 0)
+        return std::nullopt;
+    size_t padding = 0;
+    if (!text.empty() && text.back() == '=')
+        padding = text[text.size() - 2] == '=' ? 2 : 1;
+
+    std::vector<uint8_t> bytes;
+    bytes.reserve(text.size() / 4 * 3);
+    for (size_t i = 0; i < text.size(); i += 4) {
+        const bool lastGroup = i + 4 == text.size();
+        const size_t digits = lastGroup ? 4 - padding : 4;
+        uint32_t group = 0;
+        for (size_t j = 0; j < 4; ++j) {
+            int value = 0;
+            if (j < digits) {
+                value = values[static_cast<unsigned char>(text[i + j])];
+                if (value < 0)
+                    return std::nullopt;
+            }
+            group = (group << 6) | static_cast<uint32_t>(value);
+        }
+        bytes.push_back(static_cast<uint8_t>(group >> 16));
+        if (digits > 2)
+            bytes.push_back(static_cast<uint8_t>(group >> 8));
+        if (digits > 3)
+            bytes.push_back(static_cast<uint8_t>(group));
+    }
+    return bytes;
+}
+
+void SoundPlayer::play(int64_t id) {
+    const auto found = buffers.find(id);
+    if (found == buffers.end() || device == 0)
+        return;
+    int64_t bufferGeneration = 0;
+    {
+        std::lock_guard guard(lock);
+        ++pendingCount;
+        bufferGeneration = currentGeneration;
+    }
+    SDL_LockAudioDevice(device);
+    queue.push_back(Scheduled{found->second, 0, bufferGeneration});
+    SDL_UnlockAudioDevice(device);
+}
+
+void SoundPlayer::stop() {
+    int64_t wasPending = 0;
+    {
+        std::lock_guard guard(lock);
+        ++currentGeneration;
+        wasPending = pendingCount;
+        pendingCount = 0;
+    }
+    if (wasPending < 1 || device == 0)
+        return;
+    // Dropped buffers still report their completion, from the audio thread as finished ones do; their old
+    // generation makes it harmless.
+    SDL_LockAudioDevice(device);
+    for (const Scheduled& scheduled : queue)
+        dropped.push_back(scheduled.generation);
+    queue.clear();
+    SDL_UnlockAudioDevice(device);
+}
+
+int64_t SoundPlayer::pending() const {
+    std::lock_guard guard(lock);
+    return pendingCount;
+}
+
+bool SoundPlayer::soundDone() const {
+    return pending() == 0;
+}
+
+int64_t SoundPlayer::generation() const {
+    std::lock_guard guard(lock);
+    return currentGeneration;
+}
+
+int64_t SoundPlayer::volume() const {
+    return storedVolume.load();
+}
+
+void SoundPlayer::setVolume(int64_t value) {
+    const int64_t clamped = std::clamp<int64_t>(value, 0, 7);
+    storedVolume.store(clamped);
+    gain.store(static_cast<float>(clamped) / 7.0f);
+}
+
+std::shared_ptr<const SoundPlayer::Buffer> SoundPlayer::buffer(int64_t id) const {
+    const auto found = buffers.find(id);
+    return found == buffers.end() ? nullptr : found->second;
+}
+
+void SDLCALL SoundPlayer::audioCallback(void* userdata, Uint8* stream, int length) {
+    auto* player = static_cast<SoundPlayer*>(userdata);
+    player->render(reinterpret_cast<float*>(stream), static_cast<size_t>(length) / sizeof(float));
+}
+
+void SoundPlayer::render(float* out, size_t frames) {
+    for (int64_t droppedGeneration : dropped)
+        complete(droppedGeneration);
+    dropped.clear();
+
+    const float volumeGain = gain.load();
+    size_t written = 0;
+    while (written < frames && !queue.empty()) {
+        Scheduled& current = queue.front();
+        const Buffer& samples = *current.samples;
+        const size_t count = std::min(frames - written, samples.size() - current.position);
+        for (size_t i = 0; i < count; ++i)
+            out[written + i] = samples[current.position + i] * volumeGain;
+        written += count;
+        current.position += count;
+        if (current.position == samples.size()) {
+            const int64_t finishedGeneration = current.generation;
+            queue.pop_front();
+            complete(finishedGeneration);
+        }
+    }
+    std::fill(out + written, out + frames, 0.0f);
+}
+
+void SoundPlayer::complete(int64_t bufferGeneration) {
+    std::lock_guard guard(lock);
+    if (bufferGeneration == currentGeneration)
+        --pendingCount;
+}
