@@ -1,5 +1,7 @@
 #include "TextRenderer.h"
 
+#include "QuickDrawContext.h"
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include <fontconfig/fontconfig.h>
@@ -7,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <mutex>
 #include <utility>
 
 namespace QuickDraw {
@@ -82,6 +85,40 @@ Glyph blankGlyph(double advance, double ascent, double descent) {
     glyph.bits.assign(static_cast<size_t>(glyph.width * glyph.height), 0);
     glyph.originX = -2;
     return glyph;
+}
+
+// Decodes the code point starting at `position` and moves past it; false at the end of the text. Each
+// byte of a malformed sequence (bad continuation, overlong form, surrogate, beyond U+10FFFF) decodes to
+// U+FFFD on its own.
+bool nextCharacter(std::string_view text, size_t& position, char32_t& character) {
+    if (position >= text.size())
+        return false;
+    const auto lead = static_cast<unsigned char>(text[position]);
+    if (lead < 0x80) {
+        character = lead;
+        ++position;
+        return true;
+    }
+    size_t length = 0;
+    char32_t value = 0;
+    char32_t minimum = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2, value = lead & 0x1F, minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, value = lead & 0x0F, minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, value = lead & 0x07, minimum = 0x10000;
+    }
+    bool valid = length != 0 && position + length <= text.size();
+    for (size_t k = 1; valid && k < length; ++k) {
+        const auto next = static_cast<unsigned char>(text[position + k]);
+        valid = (next & 0xC0) == 0x80;
+        value = (value << 6) | (next & 0x3F);
+    }
+    valid = valid && value >= minimum && value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF);
+    character = valid ? value : char32_t{0xFFFD};
+    position += valid ? length : 1;
+    return true;
 }
 
 } // namespace
@@ -265,43 +302,91 @@ Glyph TextRenderer::outlined(const Glyph& glyph) {
 }
 
 std::u32string TextRenderer::decodeUtf8(std::string_view text) {
-    constexpr char32_t replacement = 0xFFFD;
     std::u32string result;
     result.reserve(text.size());
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        size_t length = 0;
-        char32_t value = 0;
-        char32_t minimum = 0;
-        if (lead < 0x80) {
-            result.push_back(lead);
-            ++i;
-            continue;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2, value = lead & 0x1F, minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3, value = lead & 0x0F, minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4, value = lead & 0x07, minimum = 0x10000;
-        }
-        bool valid = length != 0 && i + length <= text.size();
-        for (size_t k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            value = (value << 6) | (next & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are malformed too.
-        valid = valid && value >= minimum && value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF);
-        if (valid) {
-            result.push_back(value);
-            i += length;
-        } else {
-            result.push_back(replacement);
-            ++i;
-        }
-    }
+    size_t position = 0;
+    char32_t character = 0;
+    while (nextCharacter(text, position, character))
+        result.push_back(character);
     return result;
+}
+
+namespace {
+
+// Adds one glyph's black pixels to the bitmap with its left edge at column `left` and its top row at row
+// `top`, inside `clip` only. Wide arithmetic keeps positions near the int64 limits exact.
+void blit(const Glyph& glyph, __int128 left, __int128 top, const Rect& clip, uint8_t* pixels, int64_t rowBytes) {
+    const __int128 rowBegin = std::max<__int128>(0, clip.top - top);
+    const __int128 rowEnd = std::min<__int128>(glyph.height, clip.bottom - top);
+    const __int128 columnBegin = std::max<__int128>(0, clip.left - left);
+    const __int128 columnEnd = std::min<__int128>(glyph.width, clip.right - left);
+    if (rowBegin >= rowEnd || columnBegin >= columnEnd)
+        return;
+    const auto count = static_cast<size_t>(columnEnd - columnBegin);
+    const auto firstColumn = static_cast<int64_t>(left + columnBegin); // inside the clip, so inside the bitmap
+    for (auto r = static_cast<int64_t>(rowBegin); r < static_cast<int64_t>(rowEnd); ++r) {
+        const uint8_t* source = glyph.bits.data() + r * glyph.width + static_cast<int64_t>(columnBegin);
+        uint8_t* target = pixels + static_cast<int64_t>(top + r) * rowBytes + firstColumn;
+        for (size_t c = 0; c < count; ++c)
+            target[c] |= source[c];
+    }
+}
+
+} // namespace
+
+void QuickDrawContext::drawString(const std::string& s) {
+    if (drawingSuppressed())
+        return;
+    int64_t totalAdvance = 0;
+    {
+        std::lock_guard lock(screenLock());
+        GrafPort& port = thePort();
+        const Rect clip = clipLimits();
+        const int64_t font = port.txFont;
+        const int64_t size = TextRenderer::effectiveSize(port.txSize);
+        const bool bold = port.txFace.contains(Style::bold);
+        const bool outline = port.txFace.contains(Style::outline);
+        const __int128 baseline = port.pnLoc.v;
+        __int128 penH = port.pnLoc.h;
+        uint8_t* pixels = clip.isEmpty() ? nullptr : port.bitmap.writablePixels();
+
+        size_t position = 0;
+        char32_t character = 0;
+        Glyph emboldened;
+        Glyph outlinedGlyph;
+        while (nextCharacter(s, position, character)) {
+            // The cache holds plain glyphs; styles are derived per character, bold first, so that bold
+            // outline text is the outline of the widened glyph.
+            const Glyph* glyph = &text.glyph(font, size, character);
+            if (bold) {
+                emboldened = TextRenderer::embolden(*glyph);
+                glyph = &emboldened;
+            }
+            if (outline) {
+                outlinedGlyph = TextRenderer::outlined(*glyph);
+                glyph = &outlinedGlyph;
+            }
+            if (pixels != nullptr)
+                blit(*glyph, penH + glyph->originX, baseline - glyph->ascent, clip, pixels, port.bitmap.width());
+            penH += glyph->advance;
+            totalAdvance += glyph->advance;
+        }
+        port.bitmap.countChange();
+    }
+    GrafPort& port = thePort();
+    port.pnLoc.h = detail::saturate(static_cast<__int128>(port.pnLoc.h) + totalAdvance);
+}
+
+int64_t QuickDrawContext::stringWidth(const std::string& s) {
+    const GrafPort& port = thePort();
+    const int64_t size = TextRenderer::effectiveSize(port.txSize);
+    const int64_t extra = (port.txFace.contains(Style::bold) ? 1 : 0) + (port.txFace.contains(Style::outline) ? 1 : 0);
+    int64_t width = 0;
+    size_t position = 0;
+    char32_t character = 0;
+    while (nextCharacter(s, position, character))
+        width += text.glyph(port.txFont, size, character).advance + extra;
+    return width;
 }
 
 } // namespace QuickDraw
