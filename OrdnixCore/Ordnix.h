@@ -243,6 +243,49 @@ public:
     void rightPostDestroyed();
     void treeFalls(int64_t i, bool& treeSoundPlayed);
 
+    // The launch of a ball: horizontal and vertical speed (h is negative: the flight formula divides
+    // by it) from the powder, the elevation and the wind's push on this cannon.
+    struct Launch {
+        int64_t h = 0;
+        int64_t v = 0;
+        bool operator==(const Launch&) const = default;
+    };
+    static Launch launchFigures(int64_t powder, int64_t elevation, int64_t wind);
+    // What tells one cannon's flight from the other's: its inputs, muzzle, direction (+1 to the right),
+    // the column offset of its side probe and whether the step ratio is kept in single precision.
+    struct Flight {
+        int64_t powder = 0, elevation = 0, wind = 0;
+        int64_t muzzleX = 0, muzzleY = 0;
+        int64_t step = 1;
+        int64_t sideProbe = 0;
+        bool singleRatio = false;
+    };
+    void fly(const Flight& flight);
+    // Waits out the current tick (tickCount idles the host while it stands still).
+    void waitForNextTick();
+    // One turn's panel: frame, boxes, sliders, the shooter's settings and "Fire".
+    void drawPanel();
+    // Fires the shooter's cannon, bursts and scores a landed ball, then pauses to show the result.
+    void shoot();
+    // A slider bar: gray from left to split, white from split to the slider's inner right edge.
+    void drawBar(int64_t top, int64_t left, int64_t bottom, int64_t split, int64_t right);
+    // A number in the box left of a slider row (hidden with "HIDE SETTINGS"); text receives its digits.
+    void writeNumber(int64_t top, int64_t left, int64_t bottom, int64_t value, std::string& text);
+    void drawSettings(int64_t powder, int64_t& oldPowder, std::string& powderText, int64_t elevation,
+                      int64_t& oldElevation, std::string& elevationText);
+    // A press during aiming: sliders, numbers, the barrel and "Fire".
+    void pressOnPanel();
+    // Offers the menus once; a choice goes to doBattleMenu, as 0 unless its menu and item are enabled.
+    void pollBattleMenu();
+    bool menuChoiceEnabled(int64_t choice) const;
+    // A new wind direction and speed (needs gWindMax >= 1).
+    void pickWind();
+    void addToShooter(int64_t leftShooterValue, int64_t rightShooterValue);
+    void checkBuilding(const QuickDraw::Rect& area, bool up, bool hit, int64_t baseX, int64_t baseY,
+                       void (Ordnix::*destroyed)());
+    void blowUpCannonAt(int64_t x, int64_t y, int64_t pause, int64_t flashPause);
+    void blowUpBuilding(int64_t x, int64_t y, int64_t pause);
+
     // ---- option screens and field editor (OrdnixOptions.cpp, OrdnixTargetValues.cpp, OrdnixBallSpeed.cpp, OrdnixEditor.cpp) ----
     void initRadioGroups();
     void openOutsDialog();
