@@ -30,8 +30,12 @@ enum class WindowID : int64_t {
 // All window ids in declaration order (the order the toolbox creates them in).
 inline constexpr std::array<WindowID, 3> allWindowIDs{WindowID::field, WindowID::targets, WindowID::ballSpeed};
 
+// The project's one fromRaw template (QuickDraw's), also reachable unqualified: fromRaw<WindowID>(257).
+using QuickDraw::fromRaw;
+
 // 256, 257 and 258 name a window; any other raw value names none.
-std::optional<WindowID> windowIDFromRaw(int64_t raw);
+template <>
+std::optional<WindowID> QuickDraw::fromRaw<WindowID>(int64_t raw);
 int64_t rawValue(WindowID id);
 // The window's frame in global screen coordinates.
 QuickDraw::Rect windowBounds(WindowID id);
@@ -99,4 +103,7 @@ enum class CursorKind : int64_t {
     cross = 2,
 };
 
-std::optional<CursorKind> cursorKindFromRaw(int64_t raw);
+// 0, 1 and 2 name a cursor; any other raw value names none.
+template <>
+std::optional<CursorKind> QuickDraw::fromRaw<CursorKind>(int64_t raw);
+int64_t rawValue(CursorKind kind);
