@@ -1,0 +1,418 @@
+#include "QuickDrawContext.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <mutex>
+
+#include "Shapes.h"
+
+namespace QuickDraw {
+
+namespace {
+
+// A shape whose spans all fall outside the port still counts as a change when it has spans at all. That
+// question is settled exactly by rasterizing the whole shape when it is at most this many rows high (or,
+// for arcs, this many pixels large); beyond that only the shape's parameters decide.
+constexpr int64_t exhaustiveRows = 4096;
+constexpr __int128 exhaustivePixels = 1 << 20;
+
+// The rows of r with unbounded columns: every rasterizer does constant work per row over it.
+Rect rowsOf(const Rect& r) { return Rect(Shapes::unclipped.left, r.top, Shapes::unclipped.right, r.bottom); }
+
+bool rowsAreFew(int64_t top, int64_t bottom) {
+    return static_cast<__int128>(bottom) - top <= exhaustiveRows;
+}
+
+// Whether frame(outer(r), inner(r inset)) has spans anywhere; `spans(window)` builds that frame.
+template <typename FrameSpans>
+bool frameReaches(const Rect& r, PenSize pen, FrameSpans spans) {
+    if (r.isEmpty())
+        return false;
+    if (rowsAreFew(r.top, r.bottom))
+        return !spans(rowsOf(r)).empty();
+    // A positive pen size leaves the outer shape's edge rows or columns uncovered.
+    return pen.h > 0 || pen.v > 0;
+}
+
+bool arcReaches(const Rect& r, int64_t startAngle, int64_t arcAngle) {
+    if (r.isEmpty() || arcAngle == 0)
+        return false;
+    const __int128 area = (static_cast<__int128>(r.bottom) - r.top) * (static_cast<__int128>(r.right) - r.left);
+    if (area <= exhaustivePixels)
+        return !Shapes::arc(r, startAngle, arcAngle, r).empty();
+    return true;
+}
+
+bool polygonReaches(const Polygon& polygon) {
+    if (polygon.points.size() < 2)
+        return false;
+    const auto [low, high] = std::minmax_element(polygon.points.begin(), polygon.points.end(),
+                                                 [](const Point& a, const Point& b) { return a.v < b.v; });
+    if (low->v == high->v)
+        return false; // only horizontal edges: no crossings
+    if (rowsAreFew(low->v, high->v))
+        return !Shapes::polySpans(polygon, Rect(Shapes::unclipped.left, low->v, Shapes::unclipped.right, high->v)).empty();
+    return true;
+}
+
+int64_t saturatingAdd(int64_t a, int64_t b) { return detail::saturate(static_cast<__int128>(a) + b); }
+
+// ---- row painters: d is the first destination pixel, t the effective pattern bytes for d[0] ... ----
+
+// The effective pattern of a run starting at column x0: 32 bytes (four pattern periods) with t[j] the
+// pattern bit of column x0 + j, complemented for the not-modes.
+void patternRun(uint8_t row, int64_t x0, bool complement, uint8_t (&t)[32]) {
+    const uint8_t flip = complement ? 1 : 0;
+    for (int j = 0; j < 32; ++j)
+        t[j] = static_cast<uint8_t>(((row >> (7 - ((x0 + j) & 7))) & 1) ^ flip);
+}
+
+enum class Transfer { copy, orWith, xorWith, andWith };
+
+template <Transfer op>
+inline uint8_t transfer(uint8_t d, uint8_t e) {
+    if constexpr (op == Transfer::copy)
+        return e;
+    else if constexpr (op == Transfer::orWith)
+        return static_cast<uint8_t>(d | e);
+    else if constexpr (op == Transfer::xorWith)
+        return static_cast<uint8_t>(d ^ e);
+    else
+        return static_cast<uint8_t>(d & e);
+}
+
+// Whole blocks of 32 let the compiler use vector loads and stores.
+template <Transfer op>
+void applyRun(uint8_t* d, int64_t n, const uint8_t (&t)[32]) {
+    int64_t i = 0;
+    for (; i + 32 <= n; i += 32)
+        for (int j = 0; j < 32; ++j)
+            d[i + j] = transfer<op>(d[i + j], t[j]);
+    for (int j = 0; i < n; ++i, ++j)
+        d[i] = transfer<op>(d[i], t[j]);
+}
+
+// Every mode is one of four operations with the pattern or its complement.
+struct ModeRule {
+    Transfer op;
+    bool complement;
+};
+ModeRule ruleFor(PenMode mode) {
+    switch (mode) {
+    case PenMode::patCopy: return {Transfer::copy, false};
+    case PenMode::patOr: return {Transfer::orWith, false};
+    case PenMode::patXor: return {Transfer::xorWith, false};
+    case PenMode::patBic: return {Transfer::andWith, true};      // d & ~p
+    case PenMode::notPatCopy: return {Transfer::copy, true};
+    case PenMode::notPatOr: return {Transfer::orWith, true};
+    case PenMode::notPatXor: return {Transfer::xorWith, true};   // ~(d ^ p) == d ^ ~p
+    case PenMode::notPatBic: return {Transfer::andWith, false};  // d & p
+    }
+    return {Transfer::copy, false};
+}
+
+} // namespace
+
+Rect QuickDrawContext::clipLimits() const {
+    const GrafPort& port = *port_;
+    Rect clip;
+    clip.top = std::max<int64_t>(port.portRect.top, 0);
+    clip.left = std::max<int64_t>(port.portRect.left, 0);
+    clip.bottom = std::min(port.portRect.bottom, port.bitmap.height());
+    clip.right = std::min(port.portRect.right, port.bitmap.width());
+    return clip;
+}
+
+// ---- painters ----
+
+void QuickDrawContext::paint(std::span<const Span> spans, bool reaches, const Pattern& pattern, PenMode mode) {
+    if (drawingSuppressed() || (spans.empty() && !reaches))
+        return;
+    const Rect clip = clipLimits();
+    const ModeRule rule = ruleFor(mode);
+    const bool flashes = isXorMode(mode);
+    Bitmap& bitmap = port_->bitmap;
+    const int64_t width = bitmap.width();
+
+    std::lock_guard lock(screenLock());
+    if (!spans.empty() && !clip.isEmpty()) {
+        uint8_t* pixels = bitmap.writablePixels();
+        uint8_t* marks = flashes ? bitmap.writableFlashMarks() : nullptr;
+        for (const Span& s : spans) {
+            if (s.y < clip.top || s.y >= clip.bottom)
+                continue;
+            const int64_t x0 = std::max(s.x0, clip.left);
+            const int64_t x1 = std::min(s.x1, clip.right);
+            if (x0 >= x1)
+                continue;
+            uint8_t t[32];
+            patternRun(pattern.rows[static_cast<size_t>(s.y & 7)], x0, rule.complement, t);
+            uint8_t* d = pixels + s.y * width + x0;
+            switch (rule.op) {
+            case Transfer::copy: applyRun<Transfer::copy>(d, x1 - x0, t); break;
+            case Transfer::orWith: applyRun<Transfer::orWith>(d, x1 - x0, t); break;
+            case Transfer::xorWith: applyRun<Transfer::xorWith>(d, x1 - x0, t); break;
+            case Transfer::andWith: applyRun<Transfer::andWith>(d, x1 - x0, t); break;
+            }
+            if (marks != nullptr)
+                std::memset(marks + s.y * width + x0, 1, static_cast<size_t>(x1 - x0));
+        }
+    }
+    if (flashes)
+        bitmap.markFlashed();
+    bitmap.countChange();
+}
+
+void QuickDrawContext::invert(std::span<const Span> spans, bool reaches) {
+    if (drawingSuppressed() || (spans.empty() && !reaches))
+        return;
+    const Rect clip = clipLimits();
+    Bitmap& bitmap = port_->bitmap;
+    const int64_t width = bitmap.width();
+
+    std::lock_guard lock(screenLock());
+    if (!spans.empty() && !clip.isEmpty()) {
+        uint8_t* pixels = bitmap.writablePixels();
+        uint8_t* marks = bitmap.writableFlashMarks();
+        uint8_t ones[32];
+        std::memset(ones, 1, sizeof ones);
+        for (const Span& s : spans) {
+            if (s.y < clip.top || s.y >= clip.bottom)
+                continue;
+            const int64_t x0 = std::max(s.x0, clip.left);
+            const int64_t x1 = std::min(s.x1, clip.right);
+            if (x0 >= x1)
+                continue;
+            applyRun<Transfer::xorWith>(pixels + s.y * width + x0, x1 - x0, ones);
+            std::memset(marks + s.y * width + x0, 1, static_cast<size_t>(x1 - x0));
+        }
+    }
+    bitmap.markFlashed();
+    bitmap.countChange();
+}
+
+// ---- pen ----
+
+void QuickDrawContext::moveTo(int64_t h, int64_t v) {
+    GrafPort& port = *port_;
+    port.pnLoc = Point(h, v);
+    if (port.polygon && port.polygon->points.empty())
+        port.polygon->points.push_back(port.pnLoc);
+}
+
+void QuickDrawContext::lineTo(int64_t h, int64_t v) {
+    GrafPort& port = *port_;
+    const Point from = port.pnLoc;
+    port.pnLoc = Point(h, v);
+    if (port.regionEdges) {
+        port.regionEdges->emplace_back(from, port.pnLoc);
+        return;
+    }
+    if (port.polygon) {
+        if (port.polygon->points.empty())
+            port.polygon->points.push_back(from);
+        port.polygon->points.push_back(port.pnLoc);
+        return;
+    }
+    if (drawingSuppressed())
+        return;
+    const PenSize pen = port.pnSize;
+    paint(Shapes::line(from, port.pnLoc, pen.h, pen.v, clipLimits()), pen.h >= 1 && pen.v >= 1, port.pnPat,
+          port.pnMode);
+}
+
+void QuickDrawContext::penSize(int64_t h, int64_t v) { port_->pnSize = PenSize{h, v}; }
+void QuickDrawContext::penMode(PenMode mode) { port_->pnMode = mode; }
+void QuickDrawContext::penPat(const Pattern& pattern) { port_->pnPat = pattern; }
+
+void QuickDrawContext::penNormal() {
+    port_->pnSize = PenSize{1, 1};
+    port_->pnMode = PenMode::patCopy;
+    port_->pnPat = Pattern::black;
+}
+
+void QuickDrawContext::hidePen() { port_->pnVis = saturatingAdd(port_->pnVis, -1); }
+void QuickDrawContext::showPen() { port_->pnVis = saturatingAdd(port_->pnVis, 1); }
+void QuickDrawContext::textFont(int64_t font) { port_->txFont = font; }
+void QuickDrawContext::textFace(Style face) { port_->txFace = face; }
+void QuickDrawContext::textSize(int64_t size) { port_->txSize = size; }
+
+// ---- rectangles ----
+
+void QuickDrawContext::frameRect(const Rect& r) {
+    if (drawingSuppressed())
+        return;
+    const PenSize pen = port_->pnSize;
+    const Rect inner = r.insetBy(pen.h, pen.v);
+    auto spans = [&](const Rect& window) { return Shapes::frame(Shapes::rect(r, window), Shapes::rect(inner, window)); };
+    const auto framed = spans(clipLimits());
+    paint(framed, !framed.empty() || frameReaches(r, pen, spans), port_->pnPat, port_->pnMode);
+}
+
+void QuickDrawContext::paintRect(const Rect& r) {
+    if (drawingSuppressed())
+        return;
+    paint(Shapes::rect(r, clipLimits()), !r.isEmpty(), port_->pnPat, port_->pnMode);
+}
+
+void QuickDrawContext::eraseRect(const Rect& r) {
+    if (drawingSuppressed())
+        return;
+    paint(Shapes::rect(r, clipLimits()), !r.isEmpty(), Pattern::white, PenMode::patCopy);
+}
+
+void QuickDrawContext::invertRect(const Rect& r) {
+    if (drawingSuppressed())
+        return;
+    invert(Shapes::rect(r, clipLimits()), !r.isEmpty());
+}
+
+void QuickDrawContext::fillRect(const Rect& r, const Pattern& pattern) {
+    if (drawingSuppressed())
+        return;
+    paint(Shapes::rect(r, clipLimits()), !r.isEmpty(), pattern, PenMode::patCopy);
+}
+
+// ---- ovals (a non-empty rectangle always has a non-empty oval: its middle row) ----
+
+void QuickDrawContext::frameOval(const Rect& r) {
+    if (drawingSuppressed())
+        return;
+    const PenSize pen = port_->pnSize;
+    const Rect inner = r.insetBy(pen.h, pen.v);
+    auto spans = [&](const Rect& window) { return Shapes::frame(Shapes::oval(r, window), Shapes::oval(inner, window)); };
+    const auto framed = spans(clipLimits());
+    paint(framed, !framed.empty() || frameReaches(r, pen, spans), port_->pnPat, port_->pnMode);
+}
+
+void QuickDrawContext::paintOval(const Rect& r) {
+    if (drawingSuppressed())
+        return;
+    paint(Shapes::oval(r, clipLimits()), !r.isEmpty(), port_->pnPat, port_->pnMode);
+}
+
+void QuickDrawContext::eraseOval(const Rect& r) {
+    if (drawingSuppressed())
+        return;
+    paint(Shapes::oval(r, clipLimits()), !r.isEmpty(), Pattern::white, PenMode::patCopy);
+}
+
+void QuickDrawContext::invertOval(const Rect& r) {
+    if (drawingSuppressed())
+        return;
+    invert(Shapes::oval(r, clipLimits()), !r.isEmpty());
+}
+
+// ---- round rectangles ----
+
+void QuickDrawContext::frameRoundRect(const Rect& r, int64_t cornerWidth, int64_t cornerHeight) {
+    if (drawingSuppressed())
+        return;
+    const PenSize pen = port_->pnSize;
+    const Rect inner = r.insetBy(pen.h, pen.v);
+    const int64_t innerWidth = detail::saturate(static_cast<__int128>(cornerWidth) - 2 * static_cast<__int128>(pen.h));
+    const int64_t innerHeight = detail::saturate(static_cast<__int128>(cornerHeight) - 2 * static_cast<__int128>(pen.v));
+    auto spans = [&](const Rect& window) {
+        return Shapes::frame(Shapes::roundRect(r, cornerWidth, cornerHeight, window),
+                             Shapes::roundRect(inner, innerWidth, innerHeight, window));
+    };
+    const auto framed = spans(clipLimits());
+    paint(framed, !framed.empty() || frameReaches(r, pen, spans), port_->pnPat, port_->pnMode);
+}
+
+void QuickDrawContext::invertRoundRect(const Rect& r, int64_t cornerWidth, int64_t cornerHeight) {
+    if (drawingSuppressed())
+        return;
+    invert(Shapes::roundRect(r, cornerWidth, cornerHeight, clipLimits()), !r.isEmpty());
+}
+
+void QuickDrawContext::fillRoundRect(const Rect& r, int64_t cornerWidth, int64_t cornerHeight, const Pattern& pattern) {
+    if (drawingSuppressed())
+        return;
+    paint(Shapes::roundRect(r, cornerWidth, cornerHeight, clipLimits()), !r.isEmpty(), pattern, PenMode::patCopy);
+}
+
+// ---- arcs ----
+
+void QuickDrawContext::paintArc(const Rect& r, int64_t startAngle, int64_t arcAngle) {
+    if (drawingSuppressed())
+        return;
+    const auto spans = Shapes::arc(r, startAngle, arcAngle, clipLimits());
+    paint(spans, !spans.empty() || arcReaches(r, startAngle, arcAngle), port_->pnPat, port_->pnMode);
+}
+
+// ---- regions ----
+
+std::shared_ptr<Region> QuickDrawContext::newRgn() { return std::make_shared<Region>(); }
+
+void QuickDrawContext::openRgn() {
+    port_->regionEdges.emplace();
+    hidePen();
+}
+
+void QuickDrawContext::closeRgn(Region& region) {
+    GrafPort& port = *port_;
+    const Rect rows(Shapes::unclipped.left, 0, Shapes::unclipped.right, port.bitmap.height());
+    if (port.regionEdges)
+        region.spans = Shapes::outline(*port.regionEdges, rows);
+    else
+        region.spans.clear();
+    port.regionEdges.reset();
+    showPen();
+}
+
+void QuickDrawContext::fillRgn(const Region& region, const Pattern& pattern) {
+    paint(region.spans, !region.spans.empty(), pattern, PenMode::patCopy);
+}
+
+void QuickDrawContext::invertRgn(const Region& region) { invert(region.spans, !region.spans.empty()); }
+
+void QuickDrawContext::disposeRgn(const Region&) {}
+
+// ---- polygons ----
+
+std::shared_ptr<Polygon> QuickDrawContext::openPoly() {
+    auto polygon = std::make_shared<Polygon>();
+    port_->polygon = polygon;
+    hidePen();
+    return polygon;
+}
+
+void QuickDrawContext::closePoly() {
+    port_->polygon.reset();
+    showPen();
+}
+
+void QuickDrawContext::fillPoly(const Polygon& polygon, const Pattern& pattern) {
+    if (drawingSuppressed())
+        return;
+    const auto spans = Shapes::polySpans(polygon, clipLimits());
+    paint(spans, !spans.empty() || polygonReaches(polygon), pattern, PenMode::patCopy);
+}
+
+void QuickDrawContext::invertPoly(const Polygon& polygon) {
+    if (drawingSuppressed())
+        return;
+    const auto spans = Shapes::polySpans(polygon, clipLimits());
+    invert(spans, !spans.empty() || polygonReaches(polygon));
+}
+
+// ---- pixels and random numbers ----
+
+bool QuickDrawContext::getPixel(int64_t h, int64_t v) const {
+    std::lock_guard lock(screenLock());
+    return port_->bitmap.pixel(h, v);
+}
+
+int64_t QuickDrawContext::random() {
+    const uint64_t seed = static_cast<uint32_t>(randSeed) & 0x7FFFFFFFu;
+    const uint64_t next = seed * 16807u % 0x7FFFFFFFu;
+    randSeed = static_cast<int32_t>(next);
+    const uint16_t low = static_cast<uint16_t>(next & 0xFFFF);
+    if (low == 0x8000)
+        return 0;
+    return static_cast<int16_t>(low);
+}
+
+} // namespace QuickDraw
