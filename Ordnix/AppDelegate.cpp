@@ -1,0 +1,519 @@
+#include "AppDelegate.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QSaveFile>
+#include <QScreen>
+#include <QWindow>
+
+#include "Cursors.h"
+#include "Dialogs.h"
+#include "GameThread.h"
+#include "Ordnix.h"
+#include "Settings.h"
+
+namespace {
+
+struct GameMenu {
+    int64_t id;
+    const char* title;
+    std::vector<const char*> items;
+};
+
+const std::vector<GameMenu>& gameMenus() {
+    static const std::vector<GameMenu> menus = {
+        {258, "Terrain", {"DESERT", "HILL AND DALE", "FOOTHILLS", "MOUNTAINS", "DO IT YOURSELF"}},
+        {259, "Targets", {"HOSPITALS", "COMMAND POSTS", "TREES", "-", "SET TARGET VALUES"}},
+        {260, "Wind", {"NONE", "LIGHT", "GUSTY"}},
+        {261, "R&R", {"NEW GAME", "NEW BATTLEFIELD", "HIDE SETTINGS", "OUTS", "PLAYER TYPE", "SET BALL SPEED"}},
+        {262, "Battle", {"START A BATTLE", "STOP A BATTLE"}},
+        {263, "Sound", {"OFF", "MIN.", "2", "3", "4", "5", "6", "MAX."}},
+        {264, "Explosions", {"TUNNELS", "LANDSLIDES"}},
+    };
+    return menus;
+}
+
+constexpr int64_t aboutMenu = 256;
+
+// Qt reads '&' in menu texts as a mnemonic marker; a literal one is doubled.
+QString menuText(const char* text) { return QString::fromUtf8(text).replace(QLatin1Char('&'), QLatin1String("&&")); }
+
+QString boolList(const std::vector<bool>& flags) {
+    QStringList words;
+    for (size_t i = 1; i < flags.size(); ++i)
+        words << (flags[i] ? QStringLiteral("true") : QStringLiteral("false"));
+    return QLatin1Char('[') + words.join(QStringLiteral(", ")) + QLatin1Char(']');
+}
+
+AppHost::ScreenPoint screenPoint(QPointF p) { return AppHost::ScreenPoint{p.x(), p.y()}; }
+
+// The game-pixel offset of a window from the field view's top-left: its bounds against the field's.
+QPoint offsetFromField(WindowID id) {
+    const QuickDraw::Rect bounds = windowBounds(id);
+    return QPoint(static_cast<int>(bounds.left), static_cast<int>(bounds.top - 20));
+}
+
+} // namespace
+
+// ---- FieldWindow ----
+
+void FieldWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    onClose();
+}
+
+void FieldWindow::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    onGeometry();
+}
+
+void FieldWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    onGeometry();
+}
+
+void FieldWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    onGeometry();
+}
+
+// ---- AppDelegate ----
+
+AppDelegate::AppDelegate() : host(std::make_shared<AppHost>()) {
+    dumpDirectory = qEnvironmentVariable("ORDNIX_DUMP");
+}
+
+AppDelegate::~AppDelegate() {
+    timer.stop();
+    if (QCoreApplication* application = QCoreApplication::instance())
+        application->removeEventFilter(this);
+    endSheet();
+    boxes.clear();
+    fieldView.reset();
+    fieldWindow.reset();
+}
+
+void AppDelegate::launch(bool startGame) {
+    host->app = this;
+
+    fieldWindow = std::make_unique<FieldWindow>();
+    fieldWindow->setWindowTitle(QStringLiteral("Ordnix"));
+    fieldWindow->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
+                                Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    fieldWindow->onClose = [this] { quit(); };
+    fieldWindow->onGeometry = [this] { updateFieldRect(); };
+    makeMenuBar();
+
+    game = std::make_shared<Ordnix>(host);
+    fieldView = std::make_unique<ScreenView>(game->window(WindowID::field));
+    fieldWindow->setCentralWidget(fieldView.get());
+    fieldWindow->layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    QScreen* screen = QGuiApplication::primaryScreen();
+    setScale(Settings::scale(screen ? std::optional<QRect>(screen->availableGeometry()) : std::nullopt), false);
+
+    fieldWindow->adjustSize();
+    if (screen) {
+        QRect frame = fieldWindow->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        fieldWindow->move(frame.topLeft());
+    }
+    fieldWindow->show();
+    fieldWindow->raise();
+    fieldWindow->activateWindow();
+    if (QWindow* handle = fieldWindow->windowHandle())
+        connect(handle, &QWindow::screenChanged, this, [this] { updateFieldRect(); });
+    updateFieldRect();
+
+    qApp->installEventFilter(this);
+
+    timer.setTimerType(Qt::PreciseTimer);
+    timer.setInterval(1000 / 60);
+    connect(&timer, &QTimer::timeout, this, &AppDelegate::tick, Qt::UniqueConnection);
+    if (!startGame)
+        return;
+    timer.start();
+
+    // The thread holds the game and the host until run() returns, then lets go of both before it
+    // says it rests, so neither is ever destroyed on the game thread.
+    AppDelegate* self = this;
+    gameStarted = GameThread::start([game = game, host = host, rest = host->rest(), self]() mutable {
+        game->run();
+        QMetaObject::invokeMethod(self, [self] { self->quit(); }, Qt::QueuedConnection);
+        game.reset();
+        host.reset();
+        rest->announce();
+    });
+    if (!gameStarted) {
+        std::fprintf(stderr, "Ordnix: cannot start the game thread\n");
+        QMetaObject::invokeMethod(this, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+    }
+    fieldWindow->activateWindow();
+}
+
+void AppDelegate::makeMenuBar() {
+    QMenuBar* bar = fieldWindow->menuBar();
+    bar->setNativeMenuBar(false);
+
+    QMenu* application = bar->addMenu(QStringLiteral("Ordnix"));
+    QAction* about = application->addAction(QString::fromUtf8("About Ordnix\u2026"));
+    const int64_t aboutTag = aboutMenu * 65536 + 1;
+    connect(about, &QAction::triggered, this, [this, aboutTag] { gameMenuItem(aboutTag); });
+    about->setEnabled(false);
+    menuItems[aboutMenu][1] = about;
+    application->addSeparator();
+    quitItem = application->addAction(QStringLiteral("Quit Ordnix"));
+    quitItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quitItem, &QAction::triggered, this, [this] { quit(); });
+
+    QMenu* view = bar->addMenu(QStringLiteral("View"));
+    const std::pair<int64_t, const char*> zooms[] = {{1, "Actual Size"}, {2, "Double Size"}};
+    for (const auto& [tag, title] : zooms) {
+        QAction* item = view->addAction(QString::fromUtf8(title));
+        item->setShortcut(QKeySequence(Qt::CTRL | (tag == 1 ? Qt::Key_1 : Qt::Key_2)));
+        item->setCheckable(true);
+        connect(item, &QAction::triggered, this, [this, tag] { zoom(tag); });
+        zoomItems[tag] = item;
+    }
+
+    for (const GameMenu& menu : gameMenus()) {
+        QMenu* qmenu = bar->addMenu(menuText(menu.title));
+        menuTitles[menu.id] = qmenu->menuAction();
+        int64_t number = 0;
+        for (const char* title : menu.items) {
+            ++number;
+            if (QLatin1String(title) == QLatin1String("-")) {
+                qmenu->addSeparator();
+                continue;
+            }
+            QAction* item = qmenu->addAction(menuText(title));
+            const int64_t tag = menu.id * 65536 + number;
+            connect(item, &QAction::triggered, this, [this, tag] { gameMenuItem(tag); });
+            // Nothing is clickable until the game has published its menus and polls for a choice.
+            item->setEnabled(false);
+            menuItems[menu.id][number] = item;
+        }
+    }
+}
+
+void AppDelegate::updateMenus() {
+    const bool ready = host->isReady();
+    if (menuStates.empty())
+        return;
+    for (const MenuState& state : menuStates) {
+        if (const auto title = menuTitles.find(state.id); title != menuTitles.end())
+            title->second->setEnabled(state.enabled);
+        const auto items = menuItems.find(state.id);
+        if (items == menuItems.end())
+            continue;
+        for (const auto& [number, item] : items->second) {
+            const size_t i = static_cast<size_t>(number);
+            const bool enabled = ready && state.enabled && i < state.itemEnabled.size() && state.itemEnabled[i];
+            const bool checked = i < state.itemChecked.size() && state.itemChecked[i];
+            item->setEnabled(enabled);
+            // Only a checked item is checkable, so unchecked items show no empty box.
+            item->setCheckable(checked);
+            item->setChecked(checked);
+        }
+    }
+}
+
+void AppDelegate::gameMenuItem(int64_t tag) {
+    host->choose(tag >> 16, tag & 0xFFFF);
+    // Qt toggled the item's check mark itself; what it shows is the game's business.
+    updateMenus();
+}
+
+void AppDelegate::zoom(int64_t tag) { setScale(tag, true); }
+
+bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+        mouseEvent(watched, static_cast<const QMouseEvent&>(*event));
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+bool AppDelegate::isGameSurface(QObject* receiver) const {
+    const auto* widget = qobject_cast<const QWidget*>(receiver);
+    if (!widget || !fieldView)
+        return false;
+    if (widget == fieldView.get())
+        return true;
+    for (const auto& [id, entry] : boxes)
+        if (widget == entry.window.get() || entry.window->isAncestorOf(widget))
+            return true;
+    return false;
+}
+
+void AppDelegate::mouseEvent(QObject* receiver, const QMouseEvent& event) {
+    const AppHost::ScreenPoint pointer = screenPoint(event.globalPosition());
+    const bool left = event.button() == Qt::LeftButton;
+    switch (event.type()) {
+    case QEvent::MouseButtonRelease:
+        if (left) {
+            host->mouseReleased(pointer);
+            return;
+        }
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (left && isGameSurface(receiver)) {
+            host->mousePressed(pointer);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    host->mouseMoved(pointer);
+}
+
+void AppDelegate::tick() {
+    host->mouseMoved(screenPoint(QCursor::pos()));
+    if (fieldView)
+        fieldView->refresh();
+    for (auto& [id, entry] : boxes)
+        if (!entry.window->isHidden())
+            entry.window->contentView().refresh();
+    ++ticks;
+    if (ticks % 60 == 0 && !dumpDirectory.isEmpty())
+        dump(dumpDirectory);
+}
+
+void AppDelegate::applyCursor() {
+    const QCursor cursor = Cursors::cursor(cursorKind, scale);
+    if (fieldView)
+        fieldView->setCursor(cursor);
+    for (auto& [id, entry] : boxes)
+        entry.window->contentView().setCursor(cursor);
+}
+
+void AppDelegate::showCursor(bool visible) {
+    if (visible) {
+        if (hiddenCursor < 1)
+            return;
+        --hiddenCursor;
+        QGuiApplication::restoreOverrideCursor();
+    } else {
+        ++hiddenCursor;
+        QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
+    }
+}
+
+// ---- alerts and dialogs ----
+
+void AppDelegate::runAlert(int64_t id) {
+    std::unique_ptr<ClassicDialog> sheet = Dialogs::make(id, fieldWindow.get());
+    if (!sheet) {
+        host->dialogHit(1);
+        return;
+    }
+    sheet->onHit = [this](int64_t item) {
+        endSheet();
+        host->dialogHit(item);
+    };
+    beginSheet(std::move(sheet));
+}
+
+void AppDelegate::openDialog(int64_t id, const std::map<int64_t, int64_t>& values) {
+    std::unique_ptr<ClassicDialog> sheet = Dialogs::make(id, fieldWindow.get());
+    if (!sheet)
+        return;
+    sheet->setValues(values);
+    sheet->onHit = [this](int64_t item) { host->dialogHit(item); };
+    beginSheet(std::move(sheet));
+}
+
+void AppDelegate::updateDialog(const std::map<int64_t, int64_t>& values) {
+    if (dialog)
+        dialog->setValues(values);
+}
+
+void AppDelegate::closeDialog() { endSheet(); }
+
+void AppDelegate::beginSheet(std::unique_ptr<ClassicDialog> sheet) {
+    endSheet();
+    sheet->setWindowModality(Qt::WindowModal);
+    // The field window's shortcuts are blocked while its sheet is up; quitting must still work.
+    if (quitItem)
+        sheet->addAction(quitItem);
+    dialog = std::move(sheet);
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+void AppDelegate::endSheet() {
+    if (!dialog)
+        return;
+    dialog->hide();
+    // The sheet may be inside one of its own buttons' signals right now: delete it afterwards.
+    dialog.release()->deleteLater();
+}
+
+// ---- window layout ----
+
+void AppDelegate::show(const Window& window) {
+    const WindowID id = window.id();
+    if (id == WindowID::field || !fieldView)
+        return;
+    auto entry = boxes.find(id);
+    if (entry == boxes.end()) {
+        auto box = std::make_unique<DoubleBoxView>(std::make_unique<ScreenView>(window));
+        DoubleBoxView* boxView = box.get();
+        auto boxWindow = std::make_unique<BoxWindow>(std::move(box), fieldView.get());
+        entry = boxes.emplace(id, Box{std::move(boxWindow), boxView}).first;
+    }
+    Box& pair = entry->second;
+    pair.box->layout(scale);
+    pair.window->fitBox();
+    position(id);
+    pair.window->contentView().setCursor(Cursors::cursor(cursorKind, scale));
+    pair.window->show();
+    pair.window->raise();
+    pair.window->contentView().refresh();
+}
+
+void AppDelegate::hide(const Window& window) {
+    const auto entry = boxes.find(window.id());
+    if (entry == boxes.end())
+        return;
+    entry->second.window->contentView().refresh();
+    entry->second.window->hide();
+}
+
+void AppDelegate::position(WindowID id) {
+    const auto entry = boxes.find(id);
+    if (entry == boxes.end())
+        return;
+    const int s = static_cast<int>(scale);
+    const QPoint offset = offsetFromField(id);
+    entry->second.window->move(offset.x() * s - 8 * s, offset.y() * s - 8 * s);
+}
+
+void AppDelegate::setScale(int64_t newScale, bool save) {
+    scale = newScale;
+    fieldView->setScale(scale);
+    for (auto& [id, entry] : boxes) {
+        entry.box->layout(scale);
+        entry.window->fitBox();
+        position(id);
+    }
+    fieldWindow->adjustSize();
+    applyCursor();
+    for (const auto& [tag, item] : zoomItems)
+        item->setChecked(tag == scale);
+    if (save)
+        Settings::storeScale(scale);
+    updateFieldRect();
+}
+
+void AppDelegate::updateFieldRect() {
+    if (!fieldView)
+        return;
+    const QPoint origin = fieldView->mapToGlobal(QPoint(0, 0));
+    host->setFieldRect(AppHost::ScreenRect{static_cast<double>(origin.x()), static_cast<double>(origin.y()),
+                                           static_cast<double>(fieldView->width()),
+                                           static_cast<double>(fieldView->height())},
+                       scale);
+}
+
+// ---- the diagnostic dump ----
+
+QString AppDelegate::windowName(WindowID id) {
+    switch (id) {
+    case WindowID::field:
+        return QStringLiteral("field");
+    case WindowID::targets:
+        return QStringLiteral("targets");
+    case WindowID::ballSpeed:
+        return QStringLiteral("ballSpeed");
+    }
+    return QStringLiteral("window");
+}
+
+QString AppDelegate::menusText(const std::vector<MenuState>& states, bool ready) {
+    QStringList lines;
+    for (const MenuState& state : states)
+        lines << QStringLiteral("%1 enabled=%2 items=%3 checked=%4")
+                     .arg(state.id)
+                     .arg(state.enabled ? QStringLiteral("true") : QStringLiteral("false"))
+                     .arg(boolList(state.itemEnabled))
+                     .arg(boolList(state.itemChecked));
+    return lines.join(QLatin1Char('\n')) + QStringLiteral("\nready=") +
+           (ready ? QStringLiteral("true") : QStringLiteral("false")) + QLatin1Char('\n');
+}
+
+namespace {
+
+void writePng(const QDir& directory, const QString& name, const Window& window) {
+    const QuickDraw::Bitmap& bitmap = window.port().bitmap;
+    std::vector<uint8_t> bits;
+    {
+        std::lock_guard guard(QuickDraw::screenLock());
+        bits = bitmap.bits();
+    }
+    const QImage image = ScreenView::image(bits, bitmap.width(), bitmap.height());
+    if (image.isNull())
+        return;
+    QSaveFile file(directory.filePath(name + QStringLiteral(".png")));
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    if (image.save(&file, "PNG"))
+        file.commit();
+}
+
+} // namespace
+
+void AppDelegate::dump(const QString& directory) {
+    const QDir dir(directory);
+    if (!dir.exists() || !fieldView)
+        return;
+    writePng(dir, windowName(WindowID::field), fieldView->window_);
+    for (const auto& [id, entry] : boxes)
+        if (!entry.window->isHidden())
+            writePng(dir, windowName(id), entry.window->contentView().window_);
+    QSaveFile file(dir.filePath(QStringLiteral("menus.txt")));
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    const QByteArray text = menusText(menuStates, host->isReady()).toUtf8();
+    if (file.write(text) == text.size())
+        file.commit();
+}
+
+// ---- quitting ----
+
+void AppDelegate::quit() {
+    if (quitting)
+        return;
+    quitting = true;
+    timer.stop();
+    host->beginQuit();
+    if (gameStarted && !host->waitForGameToRest(std::chrono::milliseconds(700))) {
+        // The game thread is stuck outside every host call: nothing it may be using can be torn
+        // down safely, so the process ends here, at once.
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
+    host->shutDownSound();
+    QCoreApplication::quit();
+}

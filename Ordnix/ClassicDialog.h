@@ -1,0 +1,71 @@
+// ClassicDialog: an alert or dialog sheet laid out from a classic item list.
+//
+// Every item has a kind and a rectangle (top, left, bottom, right) in points from the panel's
+// top-left; items are numbered from 1 in list order. Buttons and radio buttons report their item
+// number through onHit. The radio buttons always show the core's values: a click reports the item
+// and leaves the display alone until the core sends new values. The sheet never closes itself
+// (Escape and the window's close button do nothing): only its owner ends it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QDialog>
+#include <QImage>
+
+class QAbstractButton;
+class QLabel;
+class QRadioButton;
+
+class ClassicDialog : public QDialog {
+    Q_OBJECT
+public:
+    struct Item {
+        enum class Kind : int64_t { button = 0, text = 1, picture = 2, radio = 3 };
+        Kind kind = Kind::text;
+        std::string text;              // button title or label text
+        std::vector<std::string> rows; // picture rows
+        int64_t top = 0, left = 0, bottom = 0, right = 0;
+
+        static Item button(std::string title, int64_t top, int64_t left, int64_t bottom, int64_t right);
+        static Item label(std::string text, int64_t top, int64_t left, int64_t bottom, int64_t right);
+        static Item picture(std::vector<std::string> rows, int64_t top, int64_t left, int64_t bottom,
+                            int64_t right);
+        static Item radio(int64_t top, int64_t left, int64_t bottom, int64_t right);
+    };
+
+    ClassicDialog(const std::string& title, int64_t width, int64_t height, const std::vector<Item>& items,
+                  QWidget* parent = nullptr);
+    ~ClassicDialog() override;
+
+    // Called with the item number of every clicked button or radio button.
+    std::function<void(int64_t)> onHit = [](int64_t) {};
+    // Every radio item by item number.
+    std::map<int64_t, QRadioButton*> radios;
+    // The control values last received from the core; an item without entry reads as 0.
+    std::map<int64_t, int64_t> values;
+
+    // Takes the core's values (merged into `values`) and shows them on the radio buttons.
+    void setValues(const std::map<int64_t, int64_t>& newValues);
+    // The action of every button and radio button: re-show the core's values, report the item.
+    void hit(int64_t item);
+    // The control of item n (1-based), or null.
+    QWidget* control(int64_t item) const;
+
+    // The picture of `rows`: one pixel per character, '#' black, anything else transparent.
+    static QImage image(const std::vector<std::string>& rows);
+
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void showValues();
+
+    std::vector<std::unique_ptr<QWidget>> controls_; // by item index
+};

@@ -1,0 +1,26 @@
+// DisplayCheck: whether the desktop can show a window at all, decided before Qt is started.
+//
+// Qt aborts (with a core dump) when no platform plugin can start; the game instead says in one line
+// that it needs a graphical desktop and exits with status 1.
+#pragma once
+
+#include <string>
+
+namespace DisplayCheck {
+
+inline constexpr const char* noDisplayMessage =
+    "Ordnix needs a graphical desktop: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).";
+
+struct Environment {
+    std::string display;        // DISPLAY
+    std::string waylandDisplay; // WAYLAND_DISPLAY
+    std::string platform;       // QT_QPA_PLATFORM
+};
+
+Environment fromEnvironment();
+
+// A platform named explicitly that needs no display server (offscreen, vnc, ...) counts as a display;
+// otherwise an X11 or Wayland display must be named.
+bool hasDisplay(const Environment& environment);
+
+} // namespace DisplayCheck
