@@ -101,6 +101,13 @@ def biquad(x, fs, kind, freq, q):
     return y
 
 
+def band_noise(rng, count, fs, kind, freq, q):
+    """White noise through a biquad, rescaled to an RMS of 0.35 so that narrow bands are as loud as wide ones."""
+    filtered = biquad(rng.noise(count), fs, kind, freq, q)
+    rms = math.sqrt(sum(s * s for s in filtered) / max(1, count)) or 1.0
+    return [s * 0.35 / rms for s in filtered]
+
+
 def swept_sine(count, fs, freq):
     """A sine whose frequency follows freq(t), phase-continuous."""
     out = [0.0] * count
@@ -133,8 +140,7 @@ def add_at(out, fs, start, signal, gain=1.0):
 def burst(rng, fs, length, centre, q, decay):
     """A short band-passed noise burst: one snap, impact or clod of earth."""
     count = int(length * fs)
-    noise = rng.noise(count)
-    tone = biquad(noise, fs, "band", centre, q)
+    tone = band_noise(rng, count, fs, "band", centre, q)
     return [s * math.exp(-(i / fs) / decay) for i, s in enumerate(tone)]
 
 
@@ -146,31 +152,29 @@ def soft_clip(signal, drive):
 
 def cannon(rng, fs, count):
     # A sharp crack, a falling low thump and a rumbling tail.
-    thump = shaped(swept_sine(count, fs, lambda t: 42.0 + 120.0 * math.exp(-t / 0.035)), fs,
-                   lambda t: env_exp(t, 0.0, 0.002, 0.16))
-    crack = shaped(biquad(rng.noise(count), fs, "low", lambda t: 400.0 + 3600.0 * math.exp(-t / 0.03), 0.8), fs,
-                   lambda t: env_exp(t, 0.0, 0.001, 0.045))
-    rumble = shaped(biquad(rng.noise(count), fs, "low", 220.0, 1.2), fs,
-                    lambda t: env_exp(t, 0.005, 0.02, 0.2))
-    return soft_clip(mix((1.0, thump), (1.1, crack), (1.6, rumble)), 2.0)
+    crack = shaped(band_noise(rng, count, fs, "low", lambda t: 500.0 + 4000.0 * math.exp(-t / 0.025), 0.7), fs,
+                   lambda t: env_exp(t, 0.0, 0.001, 0.04))
+    rumble = shaped(band_noise(rng, count, fs, "low", 260.0, 0.8), fs, lambda t: env_exp(t, 0.004, 0.015, 0.2))
+    thump = shaped(swept_sine(count, fs, lambda t: 55.0 + 110.0 * math.exp(-t / 0.03)), fs,
+                   lambda t: env_exp(t, 0.0, 0.002, 0.12))
+    return soft_clip(mix((1.6, crack), (1.4, rumble), (0.6, thump)), 2.5)
 
 
 def ground(rng, fs, count):
     # A muffled thud in the earth, then clods falling back.
     duration = count / fs
-    thud = shaped(swept_sine(count, fs, lambda t: 34.0 + 40.0 * math.exp(-t / 0.05)), fs,
-                  lambda t: env_exp(t, 0.0, 0.004, 0.14))
-    blast = shaped(biquad(rng.noise(count), fs, "low", lambda t: 180.0 + 700.0 * math.exp(-t / 0.06), 0.9), fs,
-                   lambda t: env_exp(t, 0.0, 0.003, 0.09))
-    rumble = shaped(biquad(rng.noise(count), fs, "low", 140.0, 1.0), fs,
-                    lambda t: env_exp(t, 0.01, 0.03, 0.3))
-    out = mix((1.0, thud), (1.3, blast), (1.4, rumble))
+    blast = shaped(band_noise(rng, count, fs, "low", lambda t: 220.0 + 900.0 * math.exp(-t / 0.05), 0.8), fs,
+                   lambda t: env_exp(t, 0.0, 0.003, 0.08))
+    rumble = shaped(band_noise(rng, count, fs, "low", 170.0, 0.8), fs, lambda t: env_exp(t, 0.01, 0.03, 0.28))
+    thud = shaped(swept_sine(count, fs, lambda t: 48.0 + 60.0 * math.exp(-t / 0.04)), fs,
+                  lambda t: env_exp(t, 0.0, 0.004, 0.1))
+    out = mix((1.8, blast), (1.0, rumble), (0.5, thud))
     t = 0.12
     while t < duration - 0.12:
         strength = math.exp(-(t - 0.12) / 0.3) * rng.uniform(0.3, 1.0)
-        add_at(out, fs, t, burst(rng, fs, 0.03, rng.uniform(500.0, 1400.0), 2.0, 0.008), 0.5 * strength)
+        add_at(out, fs, t, burst(rng, fs, 0.03, rng.uniform(400.0, 1200.0), 1.5, 0.008), 0.9 * strength)
         t += rng.uniform(0.01, 0.03) + 0.12 * (t - 0.12)
-    return soft_clip(out, 1.5)
+    return soft_clip(out, 2.0)
 
 
 def uh_oh(rng, fs, count):
@@ -225,65 +229,66 @@ def building(rng, fs, count):
     # A blast with two after-blasts, a long rumble and crumbling masonry.
     duration = count / fs
     out = [0.0] * count
-    for start, gain in ((0.0, 1.0), (0.13, 0.6), (0.32, 0.45)):
-        blast = shaped(biquad(rng.noise(count), fs, "low", lambda t: 300.0 + 2600.0 * math.exp(-t / 0.05), 0.8),
-                       fs, lambda t, s=start: env_exp(t, s, 0.002, 0.1))
-        thump = shaped(swept_sine(count, fs, lambda t: 30.0 + 70.0 * math.exp(-t / 0.05)), fs,
-                       lambda t, s=start: env_exp(t, s, 0.003, 0.22))
-        out = mix((1.0, out), (1.2 * gain, blast), (0.9 * gain, thump))
-    rumble = shaped(biquad(rng.noise(count), fs, "low", 170.0, 1.1), fs, lambda t: env_exp(t, 0.01, 0.05, 0.55))
-    out = mix((1.0, out), (1.8, rumble))
+    for start, gain in ((0.0, 1.0), (0.13, 0.65), (0.32, 0.5)):
+        blast = shaped(band_noise(rng, count, fs, "low",
+                                  lambda t, s=start: 350.0 + 3000.0 * math.exp(-max(0.0, t - s) / 0.04), 0.7),
+                       fs, lambda t, s=start: env_exp(t, s, 0.002, 0.09))
+        thump = shaped(swept_sine(count, fs, lambda t, s=start: 45.0 + 80.0 * math.exp(-max(0.0, t - s) / 0.04)),
+                       fs, lambda t, s=start: env_exp(t, s, 0.003, 0.15))
+        out = mix((1.0, out), (1.8 * gain, blast), (0.5 * gain, thump))
+    rumble = shaped(band_noise(rng, count, fs, "low", 200.0, 0.8), fs, lambda t: env_exp(t, 0.01, 0.05, 0.5))
+    out = mix((1.0, out), (1.2, rumble))
     t = 0.3
     while t < duration - 0.15:
-        strength = math.exp(-(t - 0.3) / 0.55) * rng.uniform(0.2, 1.0)
-        add_at(out, fs, t, burst(rng, fs, 0.05, rng.uniform(250.0, 1800.0), 3.0, rng.uniform(0.006, 0.02)),
-               0.6 * strength)
+        strength = math.exp(-(t - 0.3) / 0.5) * rng.uniform(0.2, 1.0)
+        add_at(out, fs, t, burst(rng, fs, 0.05, rng.uniform(250.0, 1800.0), 2.5, rng.uniform(0.006, 0.02)),
+               1.2 * strength)
         t += rng.uniform(0.015, 0.05) + 0.05 * (t - 0.3)
-    return soft_clip(out, 2.0)
+    return soft_clip(out, 2.5)
 
 
 def tree(rng, fs, count):
     # Creaking wood with snaps coming faster, a loud crack, the rush of the falling crown and the crash.
     out = [0.0] * count
-    # Stick-slip creak: an irregular low pulse train.
+    # Stick-slip creak: an irregular low pulse train growing louder.
     creak_start, creak_end = 0.05, 0.68
     t = creak_start
     while t < creak_end:
         u = (t - creak_start) / (creak_end - creak_start)
-        add_at(out, fs, t, burst(rng, fs, 0.012, rng.uniform(350.0, 600.0), 4.0, 0.004), 0.25 + 0.35 * u)
+        add_at(out, fs, t, burst(rng, fs, 0.012, rng.uniform(350.0, 600.0), 4.0, 0.004), 0.15 + 0.3 * u)
         t += 1.0 / (70.0 - 25.0 * u) * rng.uniform(0.7, 1.3)
     # Snaps: the gaps shrink as the trunk gives way.
     t, gap = 0.08, 0.16
     while t < 0.68:
-        add_at(out, fs, t, burst(rng, fs, 0.04, rng.uniform(900.0, 2200.0), 4.0, 0.007), rng.uniform(0.5, 0.9))
+        add_at(out, fs, t, burst(rng, fs, 0.04, rng.uniform(900.0, 2200.0), 3.0, 0.007), rng.uniform(0.8, 1.4))
         t += gap * rng.uniform(0.7, 1.2)
         gap = max(0.025, gap * 0.8)
     # The big crack.
-    add_at(out, fs, 0.7, burst(rng, fs, 0.12, 1400.0, 0.7, 0.03), 2.2)
-    add_at(out, fs, 0.7, burst(rng, fs, 0.12, 500.0, 1.5, 0.04), 1.2)
+    add_at(out, fs, 0.7, burst(rng, fs, 0.12, 1400.0, 0.7, 0.03), 3.0)
+    add_at(out, fs, 0.7, burst(rng, fs, 0.12, 500.0, 1.5, 0.04), 1.5)
     # The crown rushing down.
     fall_start, fall_end = 0.78, 1.3
-    rush = biquad(rng.noise(count), fs, "band",
-                  lambda t: 300.0 + 1200.0 * min(1.0, max(0.0, (t - fall_start) / (fall_end - fall_start))), 1.5)
+    rush = band_noise(rng, count, fs, "band",
+                      lambda t: 300.0 + 1500.0 * min(1.0, max(0.0, (t - fall_start) / (fall_end - fall_start))), 1.2)
 
     def rush_envelope(t):
         if t < fall_start or t > fall_end + 0.05:
             return 0.0
         return ((t - fall_start) / (fall_end - fall_start)) ** 2 if t < fall_end else 1.0 - (t - fall_end) / 0.05
 
-    out = mix((1.0, out), (0.9, shaped(rush, fs, rush_envelope)))
+    out = mix((1.0, out), (1.5, shaped(rush, fs, rush_envelope)))
     # The crash: trunk thump, earth and breaking branches.
     crash = 1.3
-    thump = shaped(swept_sine(count, fs, lambda t: 32.0 + 50.0 * math.exp(-max(0.0, t - crash) / 0.04)), fs,
-                   lambda t: env_exp(t, crash, 0.004, 0.15))
-    earth = shaped(biquad(rng.noise(count), fs, "low", 400.0, 0.9), fs, lambda t: env_exp(t, crash, 0.003, 0.1))
-    out = mix((1.0, out), (1.6, thump), (1.5, earth))
+    thump = shaped(swept_sine(count, fs, lambda t: 50.0 + 60.0 * math.exp(-max(0.0, t - crash) / 0.04)), fs,
+                   lambda t: env_exp(t, crash, 0.004, 0.12))
+    earth = shaped(band_noise(rng, count, fs, "low", 450.0, 0.8), fs, lambda t: env_exp(t, crash, 0.003, 0.12))
+    out = mix((1.0, out), (0.7, thump), (2.0, earth))
     t = crash
     while t < crash + 0.4:
         strength = math.exp(-(t - crash) / 0.15)
-        add_at(out, fs, t, burst(rng, fs, 0.03, rng.uniform(700.0, 2500.0), 3.0, 0.005), 0.9 * strength)
+        add_at(out, fs, t, burst(rng, fs, 0.03, rng.uniform(700.0, 2500.0), 2.5, 0.005), 1.2 * strength)
         t += rng.uniform(0.008, 0.03)
-    return soft_clip(out, 1.5)
+    return soft_clip(out, 2.0)
 
 
 SYNTHS = {"cannon": (cannon, 0xC0FFEE), "ground": (ground, 0x5EED01), "uhOh": (uh_oh, 0x0B0E),
