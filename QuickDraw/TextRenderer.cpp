@@ -260,44 +260,61 @@ const Glyph& TextRenderer::glyph(int64_t font, int64_t size, char32_t character)
     return cache.emplace(key, render(character, size)).first->second;
 }
 
-Glyph TextRenderer::embolden(const Glyph& glyph) {
-    Glyph bold;
+namespace {
+
+// The style operations write into a caller's glyph so that drawing can reuse one buffer per style.
+
+void emboldenInto(const Glyph& glyph, Glyph& bold) {
     bold.width = glyph.width + 1;
     bold.height = glyph.height;
     bold.ascent = glyph.ascent;
     bold.advance = glyph.advance + 1;
     bold.originX = glyph.originX;
     bold.bits.assign(static_cast<size_t>(bold.width * bold.height), 0);
-    for (int64_t y = 0; y < glyph.height; ++y)
-        for (int64_t x = 0; x < glyph.width; ++x)
-            if (glyph.bits[static_cast<size_t>(y * glyph.width + x)] != 0) {
-                bold.bits[static_cast<size_t>(y * bold.width + x)] = 1;
-                bold.bits[static_cast<size_t>(y * bold.width + x + 1)] = 1;
-            }
-    return bold;
+    for (int64_t y = 0; y < glyph.height; ++y) {
+        const uint8_t* source = glyph.bits.data() + y * glyph.width;
+        uint8_t* target = bold.bits.data() + y * bold.width;
+        for (int64_t x = 0; x < glyph.width; ++x) {
+            target[x] |= source[x];
+            target[x + 1] = source[x];
+        }
+    }
 }
 
-Glyph TextRenderer::outlined(const Glyph& glyph) {
-    Glyph outline;
+void outlineInto(const Glyph& glyph, Glyph& outline) {
     outline.width = glyph.width + 2;
     outline.height = glyph.height + 2;
     outline.ascent = glyph.ascent + 1;
     outline.advance = glyph.advance + 1;
     outline.originX = glyph.originX - 1;
     outline.bits.assign(static_cast<size_t>(outline.width * outline.height), 0);
-    // New pixel (X, Y) is old pixel (X - 1, Y - 1): black when that pixel is white but one of its eight
-    // neighbours is black.
-    for (int64_t y = 0; y < outline.height; ++y)
-        for (int64_t x = 0; x < outline.width; ++x) {
-            if (glyph.black(x - 1, y - 1))
-                continue;
-            bool touches = false;
-            for (int64_t dy = -2; dy <= 0 && !touches; ++dy)
-                for (int64_t dx = -2; dx <= 0 && !touches; ++dx)
-                    touches = glyph.black(x + dx, y + dy);
-            if (touches)
-                outline.bits[static_cast<size_t>(y * outline.width + x)] = 1;
-        }
+    // Old pixel (x, y) is new pixel (x + 1, y + 1). Grow every black pixel to its 3 x 3 block, then
+    // hollow out the shape itself: what stays is the 8-connected contour just outside it.
+    const int64_t stride = outline.width;
+    for (int64_t y = 0; y < glyph.height; ++y)
+        for (int64_t x = 0; x < glyph.width; ++x)
+            if (glyph.bits[static_cast<size_t>(y * glyph.width + x)] != 0) {
+                uint8_t* block = outline.bits.data() + y * stride + x; // top-left of the 3 x 3 block
+                for (int64_t row = 0; row < 3; ++row)
+                    block[row * stride] = block[row * stride + 1] = block[row * stride + 2] = 1;
+            }
+    for (int64_t y = 0; y < glyph.height; ++y)
+        for (int64_t x = 0; x < glyph.width; ++x)
+            if (glyph.bits[static_cast<size_t>(y * glyph.width + x)] != 0)
+                outline.bits[static_cast<size_t>((y + 1) * stride + x + 1)] = 0;
+}
+
+} // namespace
+
+Glyph TextRenderer::embolden(const Glyph& glyph) {
+    Glyph bold;
+    emboldenInto(glyph, bold);
+    return bold;
+}
+
+Glyph TextRenderer::outlined(const Glyph& glyph) {
+    Glyph outline;
+    outlineInto(glyph, outline);
     return outline;
 }
 
@@ -359,11 +376,11 @@ void QuickDrawContext::drawString(const std::string& s) {
             // outline text is the outline of the widened glyph.
             const Glyph* glyph = &text.glyph(font, size, character);
             if (bold) {
-                emboldened = TextRenderer::embolden(*glyph);
+                emboldenInto(*glyph, emboldened);
                 glyph = &emboldened;
             }
             if (outline) {
-                outlinedGlyph = TextRenderer::outlined(*glyph);
+                outlineInto(*glyph, outlinedGlyph);
                 glyph = &outlinedGlyph;
             }
             if (pixels != nullptr)
