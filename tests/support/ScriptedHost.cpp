@@ -121,8 +121,7 @@ void ScriptedHost::waitUntilTick(int64_t tick) {
 }
 
 void ScriptedHost::waitForMenuPoll() {
-    addStep("wait until the core polls for menus",
-            [](const ScriptedHost& h) { return h.ready_ && h.menuQueue_.empty(); }, {});
+    addStep("wait until the core polls for menus", [](const ScriptedHost& h) { return h.corePollsForMenus(); }, {});
 }
 
 void ScriptedHost::waitForWindowShown(WindowID id) {
@@ -187,6 +186,8 @@ void ScriptedHost::drag(WindowID window, int64_t h0, int64_t v0, int64_t h1, int
         waitTicks(ticksPerStep);
         moveMouse(window, h0 + (h1 - h0) * i / steps, v0 + (v1 - v0) * i / steps);
     }
+    // Hold at the end point for one more step, so that a polling loop sees it with the button down.
+    waitTicks(ticksPerStep);
     release();
 }
 
@@ -194,7 +195,7 @@ void ScriptedHost::chooseMenu(int64_t menu, int64_t item) { chooseMenuRaw((menu 
 
 void ScriptedHost::chooseMenuRaw(int64_t choice) {
     addStep("choose menu " + choiceText(choice) + " when the core polls for menus",
-            [](const ScriptedHost& h) { return h.ready_ && h.menuQueue_.empty(); },
+            [](const ScriptedHost& h) { return h.corePollsForMenus(); },
             [choice](ScriptedHost& host) { host.offerMenuChoice(choice); });
 }
 
@@ -308,7 +309,7 @@ void ScriptedHost::advance(int64_t micros) {
         fail("virtual time limit of " + std::to_string(timeLimitTicks_) + " ticks exceeded");
 }
 
-void ScriptedHost::enter(HostOp op, int64_t arg) {
+void ScriptedHost::enter(HostOp op, int64_t arg, bool runDueSteps) {
     if (ended_)
         throw ScenarioEnd{};
     const auto index = static_cast<size_t>(op);
@@ -318,7 +319,8 @@ void ScriptedHost::enter(HostOp op, int64_t arg) {
     else
         log_.push_back(LogEntry{op, arg, 1, ticks()});
     advance(callMicros_);
-    pump();
+    if (runDueSteps)
+        pump();
 }
 
 void ScriptedHost::pump() {
@@ -392,8 +394,11 @@ QuickDraw::Point ScriptedHost::mouse(const Window& in) {
 
 std::optional<int64_t> ScriptedHost::takeMenuChoice() {
     enter(HostOp::takeMenuChoice, 0);
-    if (menuQueue_.empty())
+    if (menuQueue_.empty()) {
+        polledEmpty_ = true;
         return std::nullopt;
+    }
+    polledEmpty_ = false;
     const int64_t choice = menuQueue_.front();
     menuQueue_.pop_front();
     delivered_.push_back(choice);
@@ -401,9 +406,12 @@ std::optional<int64_t> ScriptedHost::takeMenuChoice() {
 }
 
 void ScriptedHost::setReadyForMenus(bool ready) {
-    enter(HostOp::setReadyForMenus, ready ? 1 : 0);
+    // Due steps run after the change: a choice scripted for "when the core polls" must not be
+    // offered in the instant the core stops reading menus.
+    enter(HostOp::setReadyForMenus, ready ? 1 : 0, false);
     ready_ = ready;
     if (!ready) {
+        polledEmpty_ = false;
         dropped_.insert(dropped_.end(), menuQueue_.begin(), menuQueue_.end());
         menuQueue_.clear();
     }

@@ -16,8 +16,9 @@
 // The script
 //   Steps run in the order they were added. A step may wait for a condition (N ticks, the core
 //   polling for menus, a window shown, a dialog open, a number of calls, any predicate); steps after
-//   it wait too. At the start of every host call (and after the calls that change what conditions
-//   see, such as setReadyForMenus or openDialog) every step whose condition holds runs. So
+//   it wait too. At the start of every host call (setReadyForMenus: after its change), after the
+//   calls that change what conditions see (showWindow, openDialog, menusChanged, ...) and while a
+//   blocking call waits, every step whose condition holds runs. So
 //       host->waitTicks(30);                 // half a second after the previous step
 //       host->clickAt(WindowID::field, 100, 200);
 //   clicks once the core has made a call 30 ticks later.
@@ -29,8 +30,8 @@
 //     forgets the remembered press; flushEvents() forgets it too. clickAt = press and release at once:
 //     the next button() is true, the one after false.
 //   - Menu choices are queued only while the core is ready for menus and dropped otherwise;
-//     setReadyForMenus(false) discards the queue. chooseMenu waits until the core polls with an empty
-//     queue, so consecutive chooseMenu steps each reach the game.
+//     setReadyForMenus(false) discards the queue. chooseMenu waits until the core polls and finds the
+//     queue empty (corePollsForMenus), so consecutive chooseMenu steps each reach the game.
 //   - Dialog hits are queued; openDialog and alert discard hits left from before, so script answers
 //     with answerDialog(id, items), which waits until that dialog or alert is open.
 //   - Alerts 1000, 1001, 1002 are known (others answer 1 at once). Sounds 128..132 last 30 ticks
@@ -154,7 +155,7 @@ public:
     // Waits: the following steps wait until the condition holds.
     void waitTicks(int64_t ticks); // ticks counted from when this step is next in line
     void waitUntilTick(int64_t tick);
-    void waitForMenuPoll(); // the core is ready for menus with no choice queued
+    void waitForMenuPoll(); // corePollsForMenus()
     void waitForWindowShown(WindowID id);
     void waitForWindowHidden(WindowID id);
     void waitForDialog(int64_t id); // a dialog or alert with this id is open
@@ -208,6 +209,8 @@ public:
     const std::vector<MenuState>& menus() const;
     const MenuState* menu(int64_t id) const;
     bool readyForMenus() const { return ready_; }
+    // Ready, nothing queued, and the core's last look at the queue found it empty: it is waiting.
+    bool corePollsForMenus() const { return ready_ && menuQueue_.empty() && polledEmpty_; }
     const std::deque<int64_t>& queuedMenuChoices() const { return menuQueue_; }
     const std::vector<int64_t>& deliveredMenuChoices() const { return delivered_; }
     // Choices offered while the core was not ready, or discarded by setReadyForMenus(false).
@@ -278,7 +281,7 @@ private:
     void addStep(std::string what, std::function<bool(const ScriptedHost&)> ready,
                  std::function<void(ScriptedHost&)> action);
     // Records the call, charges its virtual time and runs the steps that are due.
-    void enter(HostOp op, int64_t arg);
+    void enter(HostOp op, int64_t arg, bool runDueSteps = true);
     void advance(int64_t micros);
     void pump();
     int64_t waitForHit(const std::string& what);
@@ -308,6 +311,7 @@ private:
     bool down_ = false;
     bool remembered_ = false;
     bool ready_ = false;
+    bool polledEmpty_ = false; // the core's last takeMenuChoice found no choice
     std::deque<int64_t> menuQueue_;
     std::deque<int64_t> hits_;
 
