@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "QuickDraw.h"
@@ -510,4 +512,45 @@ TEST_F(TextDrawing, AbsurdSizesAreClampedNotAllocated) {
     context.moveTo(0, 30);
     context.drawString("Wide");
     EXPECT_EQ(port.pnLoc.h, clamped.stringWidth("Wide"));
+}
+
+TEST(TextConcurrency, SnapshotsUnderTheLockSeeWholeCallsOnly) {
+    // The host samples while the game thread draws: each sample shows exactly the first changeCount calls.
+    constexpr int64_t calls = 40;
+    const auto penFor = [](int64_t call) { return Point(4 + (call % 10) * 19, 16 + (call / 10) * 14); };
+    GrafPort reference(200, 60);
+    QuickDrawContext referenceContext(reference);
+    std::vector<std::vector<uint8_t>> after{reference.bitmap.bits()};
+    for (int64_t call = 0; call < calls; ++call) {
+        referenceContext.moveTo(penFor(call).h, penFor(call).v);
+        referenceContext.drawString("Wg");
+        after.push_back(reference.bitmap.bits());
+    }
+
+    GrafPort port(200, 60);
+    QuickDrawContext context(port);
+    std::thread game([&] {
+        for (int64_t call = 0; call < calls; ++call) {
+            context.moveTo(penFor(call).h, penFor(call).v);
+            context.drawString("Wg");
+        }
+    });
+    int64_t seen = 0;
+    int64_t samples = 0;
+    while (seen < calls) {
+        int64_t count = 0;
+        std::vector<uint8_t> image;
+        {
+            std::lock_guard lock(screenLock());
+            count = port.bitmap.changeCount();
+            image = port.bitmap.snapshot();
+        }
+        ASSERT_GE(count, seen);
+        ASSERT_LE(count, calls);
+        ASSERT_EQ(image, after[static_cast<size_t>(count)]) << "sample after " << count << " calls";
+        seen = count;
+        ++samples;
+    }
+    game.join();
+    EXPECT_GT(samples, 0);
 }
