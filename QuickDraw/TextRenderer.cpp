@@ -31,8 +31,8 @@ struct FontFile {
     std::string problem;
 };
 
-// Asks fontconfig once per process for the best installed face for the family; the configuration is
-// released right away, so no fontconfig state outlives the lookup.
+// Asks fontconfig once per process for the best installed face for the family, with a configuration of
+// its own that is released right away (a host toolkit may be using fontconfig's default one).
 const FontFile& resolvedFamilyFile() {
     static const FontFile file = [] {
         FontFile result;
@@ -132,13 +132,18 @@ struct TextRenderer::Engine {
     std::string file;          // the face file; empty: resolve the family through fontconfig
     int faceIndex = 0;
     bool resolved = false;     // file and faceIndex are final
-    bool usable = true;        // false once the library or the face failed: text is blank from then on
-    std::unordered_map<int64_t, std::unique_ptr<Font>> bySize;
+    bool usable = true;        // false once the library or the face file failed: all text is blank
+    bool warned = false;
+    std::unordered_map<int64_t, std::unique_ptr<Font>> bySize; // null: this size cannot be set, blank
 
     // Says once per renderer why text is blank.
-    void fail(const std::string& why) {
-        if (usable)
+    void warn(const std::string& why) {
+        if (!warned)
             std::fprintf(stderr, "Ordnix: no font for \"%s\" (%s); text is drawn blank\n", familyName, why.c_str());
+        warned = true;
+    }
+    void fail(const std::string& why) {
+        warn(why);
         usable = false;
     }
 };
@@ -201,7 +206,8 @@ TextRenderer::Font* TextRenderer::ctFont(int64_t size) {
     FacePtr owned(face);
     // One point is one pixel.
     if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(size)) != 0) {
-        engine.fail(engine.file + " has no size " + std::to_string(size));
+        engine.warn(engine.file + " has no size " + std::to_string(size));
+        engine.bySize.emplace(size, nullptr);
         return nullptr;
     }
     auto font = std::make_unique<Font>();
@@ -220,8 +226,13 @@ Glyph TextRenderer::render(char32_t character, int64_t size) {
         return blankGlyph(points * estimatedAdvance, points * estimatedAscent, points * estimatedDescent);
 
     FT_Face face = font->face.get();
-    const double ascent = static_cast<double>(face->size->metrics.ascender) / 64.0;
-    const double descent = -static_cast<double>(face->size->metrics.descender) / 64.0;
+    // The font's own (unrounded) ascent and descent at this size; the size metrics may be grid-fitted.
+    double ascent = static_cast<double>(face->size->metrics.ascender) / 64.0;
+    double descent = -static_cast<double>(face->size->metrics.descender) / 64.0;
+    if (FT_IS_SCALABLE(face)) {
+        ascent = static_cast<double>(FT_MulFix(face->ascender, face->size->metrics.y_scale)) / 64.0;
+        descent = -static_cast<double>(FT_MulFix(face->descender, face->size->metrics.y_scale)) / 64.0;
+    }
     const FT_UInt glyphIndex = FT_Get_Char_Index(face, static_cast<FT_ULong>(character));
     // Hinted for the 1-bit target, rendered without antialiasing, on whole pixels.
     if (FT_Load_Glyph(face, glyphIndex, FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO) != 0)
