@@ -2,6 +2,7 @@
 
 #include "Sounds.h"
 
+#include <SDL.h>
 #include <syslog.h>
 
 #include <algorithm>
@@ -10,6 +11,9 @@
 #include <cstdio>
 #include <limits>
 #include <new>
+#include <type_traits>
+
+static_assert(std::is_same_v<SDL_AudioDeviceID, uint32_t>);
 
 namespace {
 
@@ -208,7 +212,7 @@ std::shared_ptr<const SoundPlayer::Buffer> SoundPlayer::buffer(int64_t id) const
     return found == buffers.end() ? nullptr : found->second;
 }
 
-void SDLCALL SoundPlayer::audioCallback(void* userdata, Uint8* stream, int length) {
+void SoundPlayer::audioCallback(void* userdata, uint8_t* stream, int length) {
     auto* player = static_cast<SoundPlayer*>(userdata);
     player->render(reinterpret_cast<float*>(stream), static_cast<size_t>(length) / sizeof(float));
 }

@@ -21,8 +21,6 @@
 // - Locks: `lock` guards pending and generation only and is never held while calling SDL. The audio callback runs
 //   under SDL's device lock and takes `lock` inside it; the reverse order never happens.
 
-#include <SDL.h>
-
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -80,14 +78,15 @@ private:
         int64_t generation = 0;
     };
 
-    static void SDLCALL audioCallback(void* userdata, Uint8* stream, int length);
+    // The device callback (SDL_AudioCallback); it runs on SDL's audio thread under SDL's device lock.
+    static void audioCallback(void* userdata, uint8_t* stream, int length);
     void render(float* out, size_t frames);
     void complete(int64_t bufferGeneration);
     void openDevice();
 
     std::map<int64_t, std::shared_ptr<const Buffer>> buffers;
     bool audioInitialised = false;
-    SDL_AudioDeviceID device = 0;
+    uint32_t device = 0; // SDL_AudioDeviceID, 0 when no device opened
 
     mutable std::mutex lock;
     int64_t pendingCount = 0;
