@@ -38,8 +38,9 @@ bool frameReaches(const Rect& r, PenSize pen, FrameSpans spans) {
 bool arcReaches(const Rect& r, int64_t startAngle, int64_t arcAngle) {
     if (r.isEmpty() || arcAngle == 0)
         return false;
-    const __int128 area = (static_cast<__int128>(r.bottom) - r.top) * (static_cast<__int128>(r.right) - r.left);
-    if (area <= exhaustivePixels)
+    const __int128 height = static_cast<__int128>(r.bottom) - r.top;
+    const __int128 width = static_cast<__int128>(r.right) - r.left;
+    if (height <= exhaustivePixels && width <= exhaustivePixels && height * width <= exhaustivePixels)
         return !Shapes::arc(r, startAngle, arcAngle, r).empty();
     return true;
 }

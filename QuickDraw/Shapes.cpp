@@ -42,6 +42,13 @@ RowRange rowsIn(i128 top, i128 bottom, const Rect& window) {
     return {static_cast<int64_t>(first), static_cast<int64_t>(end)};
 }
 
+// Room for one span per row, when that is a sensible amount (the window bounds the real count).
+void reserveRows(std::vector<Span>& spans, RowRange rows) {
+    const i128 count = static_cast<i128>(rows.end) - rows.first;
+    if (count > 0 && count <= (1 << 16))
+        spans.reserve(static_cast<size_t>(count));
+}
+
 // Columns [x0, x1) of one ellipse row, relative to the bounding box: row i of a box w wide with semi-axes
 // a and b. A column is inside when its centre lies within the row's half width of the centre; 1e-9
 // admits centres that sit on the boundary up to rounding error.
@@ -94,7 +101,7 @@ std::vector<Span> line(Point from, Point to, int64_t penH, int64_t penV, const R
 
     const i128 minV = std::min(from.v, to.v);
     const RowRange rows = rowsIn(minV, minV + static_cast<i128>(dy) + penV, window);
-    spans.reserve(static_cast<size_t>(rows.end - rows.first));
+    reserveRows(spans, rows);
     for (int64_t y = rows.first; y < rows.end; ++y) {
         // Steps whose pen stamp covers row y: vertical offsets lo ... hi. They are consecutive steps, and
         // their horizontal positions are consecutive too, so the stamps merge into one run.
@@ -131,7 +138,7 @@ std::vector<Span> rect(const Rect& r, const Rect& window) {
     const RowRange rows = rowsIn(r.top, r.bottom, window);
     if (x0 >= x1 || rows.first >= rows.end)
         return spans;
-    spans.reserve(static_cast<size_t>(rows.end - rows.first));
+    reserveRows(spans, rows);
     for (int64_t y = rows.first; y < rows.end; ++y)
         spans.push_back(Span{y, x0, x1});
     return spans;
@@ -169,7 +176,7 @@ std::vector<Span> oval(const Rect& r, const Rect& window) {
     const double a = static_cast<double>(w) / 2;
     const double b = static_cast<double>(h) / 2;
     const RowRange rows = rowsIn(r.top, r.bottom, window);
-    spans.reserve(static_cast<size_t>(rows.end - rows.first));
+    reserveRows(spans, rows);
     for (int64_t y = rows.first; y < rows.end; ++y) {
         const auto [x0, x1] = ellipseRow(a, b, static_cast<i128>(y) - r.top, w);
         if (x0 < x1)
@@ -192,7 +199,7 @@ std::vector<Span> roundRect(const Rect& r, int64_t cornerWidth, int64_t cornerHe
     const i128 k = oh / 2;
     std::vector<Span> spans;
     const RowRange rows = rowsIn(r.top, r.bottom, window);
-    spans.reserve(static_cast<size_t>(rows.end - rows.first));
+    reserveRows(spans, rows);
     for (int64_t y = rows.first; y < rows.end; ++y) {
         const i128 dt = static_cast<i128>(y) - r.top;
         const i128 db = static_cast<i128>(r.bottom) - 1 - y;
