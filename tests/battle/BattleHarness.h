@@ -71,13 +71,15 @@ public:
         return n;
     }
 
-    // Script: the following steps wait until a player aims (only "STOP A BATTLE" offered, core polling).
+    // Whether a player aims now: the aiming loop polls, only "STOP A BATTLE" is offered, nothing fired.
+    bool aiming(const ScriptedHost& h) const {
+        const MenuState* battleMenu = h.menu(262);
+        return h.readyForMenus() && h.queuedMenuChoices().empty() && battleMenu != nullptr && battleMenu->enabled &&
+               battleMenu->itemEnabled.size() > 2 && battleMenu->itemEnabled[2] && !game.gFired;
+    }
+    // Script: the following steps wait until a player aims.
     void waitForAiming() {
-        host->waitUntil("a player aims", [](const ScriptedHost& h) {
-            const MenuState* battleMenu = h.menu(262);
-            return h.readyForMenus() && h.queuedMenuChoices().empty() && battleMenu != nullptr &&
-                   battleMenu->enabled && battleMenu->itemEnabled.size() > 2 && battleMenu->itemEnabled[2];
-        });
+        host->waitUntil("a player aims", [this](const ScriptedHost& h) { return aiming(h); });
     }
     // Script: a click on the field, then a wait until the aiming loop has read the button twice.
     void clickPanel(int64_t h, int64_t v) {
@@ -89,7 +91,12 @@ public:
         clickPanel(panel.powderColumn(aim.powder), panel.powderRow());
         clickPanel(panel.elevationColumn(aim.elevation), panel.elevationRow());
     }
-    void scriptFire(const PanelGeometry& panel) { clickPanel(panel.fireColumn(), panel.fireRow()); }
+    // Script: a click on "Fire", then a wait until the aiming loop has taken it.
+    void scriptFire(const PanelGeometry& panel) {
+        waitForAiming();
+        host->clickAt(WindowID::field, panel.fireColumn(), panel.fireRow());
+        host->waitUntil("fired", [this](const ScriptedHost&) { return game.gFired; });
+    }
 
     // Tries shots of one cannon on the current field (without drawing the panel) and returns the first
     // aim whose flight satisfies wanted. The cannon is redrawn at elevation 0 afterwards.
