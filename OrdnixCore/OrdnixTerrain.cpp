@@ -98,11 +98,12 @@ void Ordnix::drawTerrain() {
     int64_t anchorV = 0;
     bool done = false;
     while (!done) {
+        // One button reading per pass, taken before the mouse so that a click shorter than a pass is
+        // seen once and where it happened.
+        const bool down = button();
         getMouse(gMouse);
         const int64_t h = gMouse.h;
         const int64_t v = gMouse.v;
-        // One reading per pass: a click shorter than a pass still counts for every test below.
-        const bool down = button();
 
         if (!down) {
             anchorH = h;
