@@ -52,7 +52,7 @@ public:
 
     // One string per row of r, "#" for a set pixel and "." for a clear one or a position outside the
     // bitmap. r.bottom == r.top gives no rows; r.bottom < r.top or r.right < r.left is a precondition
-    // failure.
+    // failure, and so is a rectangle of more than 2^40 positions (it cannot be printed).
     std::vector<std::string> dump(const Rect& r) const;
 
     // ---- for painters (the drawing context, text): call under screenLock ----

@@ -15,7 +15,7 @@ namespace {
 // question is settled exactly by rasterizing the whole shape when it is at most this many rows high (or,
 // for arcs, this many pixels large); beyond that only the shape's parameters decide.
 constexpr int64_t exhaustiveRows = 4096;
-constexpr __int128 exhaustivePixels = 1 << 20;
+constexpr __int128 exhaustivePixels = 1 << 16;
 
 // The rows of r with unbounded columns: every rasterizer does constant work per row over it.
 Rect rowsOf(const Rect& r) { return Rect(Shapes::unclipped.left, r.top, Shapes::unclipped.right, r.bottom); }
@@ -59,39 +59,66 @@ bool polygonReaches(const Polygon& polygon) {
 
 int64_t saturatingAdd(int64_t a, int64_t b) { return detail::saturate(static_cast<__int128>(a) + b); }
 
-// ---- row painters: d is the first destination pixel, t the effective pattern bytes for d[0] ... ----
+// ---- row painters ----
 
-// The effective pattern of a run starting at column x0: 32 bytes (four pattern periods) with t[j] the
-// pattern bit of column x0 + j, complemented for the not-modes.
-void patternRun(uint8_t row, int64_t x0, bool complement, uint8_t (&t)[32]) {
+// The effective pattern bytes of a run starting at column x0: byte j (in memory order) is the pattern bit
+// of column x0 + j, complemented for the not-modes. The pattern repeats every 8 columns, so this one word
+// serves the whole run.
+uint64_t patternWord(uint8_t row, int64_t x0, bool complement) {
     const uint8_t flip = complement ? 1 : 0;
-    for (int j = 0; j < 32; ++j)
-        t[j] = static_cast<uint8_t>(((row >> (7 - ((x0 + j) & 7))) & 1) ^ flip);
+    uint8_t bytes[8];
+    for (int j = 0; j < 8; ++j)
+        bytes[j] = static_cast<uint8_t>(((row >> (7 - ((x0 + j) & 7))) & 1) ^ flip);
+    uint64_t word = 0;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
 }
 
 enum class Transfer { copy, orWith, xorWith, andWith };
 
-template <Transfer op>
-inline uint8_t transfer(uint8_t d, uint8_t e) {
+template <Transfer op, typename T>
+inline T transfer(T d, T e) {
     if constexpr (op == Transfer::copy)
         return e;
     else if constexpr (op == Transfer::orWith)
-        return static_cast<uint8_t>(d | e);
+        return static_cast<T>(d | e);
     else if constexpr (op == Transfer::xorWith)
-        return static_cast<uint8_t>(d ^ e);
+        return static_cast<T>(d ^ e);
     else
-        return static_cast<uint8_t>(d & e);
+        return static_cast<T>(d & e);
 }
 
-// Whole blocks of 32 let the compiler use vector loads and stores.
+constexpr uint64_t allOnes = 0x0101010101010101ULL;
+
+// Copies are memset for uniform rows and block copies of the repeated word otherwise; the other
+// operations go a word (8 pixels) at a time, which the compiler widens further.
 template <Transfer op>
-void applyRun(uint8_t* d, int64_t n, const uint8_t (&t)[32]) {
-    int64_t i = 0;
-    for (; i + 32 <= n; i += 32)
-        for (int j = 0; j < 32; ++j)
-            d[i + j] = transfer<op>(d[i + j], t[j]);
-    for (int j = 0; i < n; ++i, ++j)
-        d[i] = transfer<op>(d[i], t[j]);
+void applyRun(uint8_t* d, int64_t n, uint64_t word) {
+    if constexpr (op == Transfer::copy) {
+        if (word == 0 || word == allOnes) {
+            std::memset(d, static_cast<int>(word & 1), static_cast<size_t>(n));
+            return;
+        }
+        uint8_t block[256];
+        for (size_t k = 0; k < sizeof block; k += 8)
+            std::memcpy(block + k, &word, 8);
+        int64_t i = 0;
+        for (; i + 256 <= n; i += 256)
+            std::memcpy(d + i, block, 256);
+        std::memcpy(d + i, block, static_cast<size_t>(n - i));
+    } else {
+        int64_t i = 0;
+        for (; i + 8 <= n; i += 8) {
+            uint64_t x;
+            std::memcpy(&x, d + i, 8);
+            x = transfer<op>(x, word);
+            std::memcpy(d + i, &x, 8);
+        }
+        uint8_t bytes[8];
+        std::memcpy(bytes, &word, 8);
+        for (int j = 0; i < n; ++i, ++j)
+            d[i] = transfer<op>(d[i], bytes[j]);
+    }
 }
 
 // Every mode is one of four operations with the pattern or its complement.
@@ -147,8 +174,7 @@ void QuickDrawContext::paint(std::span<const Span> spans, bool reaches, const Pa
             const int64_t x1 = std::min(s.x1, clip.right);
             if (x0 >= x1)
                 continue;
-            uint8_t t[32];
-            patternRun(pattern.rows[static_cast<size_t>(s.y & 7)], x0, rule.complement, t);
+            const uint64_t t = patternWord(pattern.rows[static_cast<size_t>(s.y & 7)], x0, rule.complement);
             uint8_t* d = pixels + s.y * width + x0;
             switch (rule.op) {
             case Transfer::copy: applyRun<Transfer::copy>(d, x1 - x0, t); break;
@@ -176,8 +202,6 @@ void QuickDrawContext::invert(std::span<const Span> spans, bool reaches) {
     if (!spans.empty() && !clip.isEmpty()) {
         uint8_t* pixels = bitmap.writablePixels();
         uint8_t* marks = bitmap.writableFlashMarks();
-        uint8_t ones[32];
-        std::memset(ones, 1, sizeof ones);
         for (const Span& s : spans) {
             if (s.y < clip.top || s.y >= clip.bottom)
                 continue;
@@ -185,7 +209,7 @@ void QuickDrawContext::invert(std::span<const Span> spans, bool reaches) {
             const int64_t x1 = std::min(s.x1, clip.right);
             if (x0 >= x1)
                 continue;
-            applyRun<Transfer::xorWith>(pixels + s.y * width + x0, x1 - x0, ones);
+            applyRun<Transfer::xorWith>(pixels + s.y * width + x0, x1 - x0, allOnes);
             std::memset(marks + s.y * width + x0, 1, static_cast<size_t>(x1 - x0));
         }
     }
