@@ -186,6 +186,11 @@ TEST(ScriptedHost, DrivesAPollingLoopDeterministically) {
         EXPECT_TRUE(host->droppedMenuChoices().empty());
         EXPECT_TRUE(host->scriptDone());
         EXPECT_GE(host->ticks(), 25);
+        std::vector<int64_t> handedOut;
+        for (const ScriptedHost::LogEntry& entry : host->log())
+            if (entry.op == HostOp::takeMenuChoice && entry.arg != 0)
+                handedOut.push_back(entry.arg);
+        EXPECT_EQ(handedOut, host->deliveredMenuChoices()) << "the log names each choice handed out";
         logs.push_back(host->log());
     }
     ASSERT_EQ(logs[0].size(), logs[1].size());

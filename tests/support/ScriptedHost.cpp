@@ -402,6 +402,14 @@ std::optional<int64_t> ScriptedHost::takeMenuChoice() {
     const int64_t choice = menuQueue_.front();
     menuQueue_.pop_front();
     delivered_.push_back(choice);
+    // The log shows the choice handed out, not the merged "nothing" of the polls before it.
+    LogEntry& last = log_.back();
+    if (last.count == 1)
+        last.arg = choice;
+    else {
+        --last.count;
+        log_.push_back(LogEntry{HostOp::takeMenuChoice, choice, 1, ticks()});
+    }
     return choice;
 }
 

@@ -111,7 +111,8 @@ public:
     // One entry of the call log; consecutive calls with the same op and argument are merged (count).
     struct LogEntry {
         HostOp op;
-        int64_t arg = 0; // the id, item, passes, choice, flag or count the call carried (0 if none)
+        int64_t arg = 0; // the id, item, passes, flag or count the call carried, the choice takeMenuChoice
+                         // handed out (0 if none)
         int64_t count = 1;
         int64_t tick = 0; // tick of the first merged call
         std::string text() const;
