@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,50 @@ TEST(Context, TransferModesFollowTheirTruthTables) {
             EXPECT_EQ(image, (std::vector<uint8_t>{1, 1, 0, 0})) << "mode " << rawValue(c.mode);
         }
     }
+}
+
+// Long runs at every alignment, over a random destination, pixel for pixel against the mode table.
+TEST(Context, TransferModesOverLongRunsMatchThePixelRule) {
+    const uint32_t seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 rng(seed);
+    auto expected = [](PenMode mode, bool d, bool p) {
+        switch (mode) {
+        case PenMode::patCopy: return p;
+        case PenMode::patOr: return d || p;
+        case PenMode::patXor: return d != p;
+        case PenMode::patBic: return d && !p;
+        case PenMode::notPatCopy: return !p;
+        case PenMode::notPatOr: return d || !p;
+        case PenMode::notPatXor: return d == p;
+        case PenMode::notPatBic: return d && p;
+        }
+        return false;
+    };
+    const std::vector<Pattern> patterns = {Pattern::white, Pattern::black, Pattern::gray, Pattern::ltGray,
+                                           Pattern::dkGray, Pattern({0x01, 0x80, 0x0F, 0xF0, 0x3C, 0xC3, 0x00, 0xFF})};
+    for (int64_t raw = 8; raw <= 15; ++raw)
+        for (const Pattern& pattern : patterns)
+            for (const Rect& r : {tlbr(0, 0, 9, 600), tlbr(1, 3, 8, 597), tlbr(2, 7, 5, 270), tlbr(0, 5, 9, 12)}) {
+                const PenMode mode = *fromRaw<PenMode>(raw);
+                Canvas canvas(600, 9);
+                for (int64_t y = 0; y < 9; ++y)
+                    for (int64_t x = 0; x < 600; ++x)
+                        canvas.port.bitmap.setPixel(x, y, (rng() & 1) != 0);
+                const std::vector<uint8_t> before = canvas.port.bitmap.bits();
+                canvas.qd.penPat(pattern);
+                canvas.qd.penMode(mode);
+                canvas.qd.paintRect(r);
+                int64_t wrong = 0;
+                for (int64_t y = 0; y < 9; ++y)
+                    for (int64_t x = 0; x < 600; ++x) {
+                        const bool d = before[static_cast<size_t>(y * 600 + x)] != 0;
+                        const bool want = r.contains(Point(x, y)) ? expected(mode, d, pattern.bit(x, y)) : d;
+                        if (canvas.port.bitmap.pixel(x, y) != want && wrong++ < 3)
+                            ADD_FAILURE() << "mode " << raw << " pixel " << x << "," << y;
+                    }
+                EXPECT_EQ(wrong, 0) << "mode " << raw;
+            }
 }
 
 TEST(Context, PatternsAreAnchoredToTheBitmap) {
