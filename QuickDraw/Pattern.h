@@ -61,8 +61,9 @@ enum class PenMode : int64_t {
     notPatBic = 15,  // d = d & p
 };
 
+// Construction from a raw value, specialised per enumeration; absent for values without a case.
 template <typename Enum>
-std::optional<Enum> fromRaw(int64_t raw);
+std::optional<Enum> fromRaw(int64_t raw) = delete;
 
 // A mode for raw values 8 ... 15, absent otherwise.
 template <>
