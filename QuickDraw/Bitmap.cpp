@@ -74,7 +74,9 @@ std::vector<std::string> Bitmap::dump(const Rect& r) const {
     // Columns outside the bitmap are "."; only the part over the bitmap is read.
     const __int128 columns = static_cast<__int128>(r.right) - r.left;
     const __int128 rowCount = static_cast<__int128>(r.bottom) - r.top;
-    ORDNIX_CHECK(columns * rowCount <= (static_cast<__int128>(1) << 40), "dump rectangle has a printable size");
+    constexpr __int128 printable = static_cast<__int128>(1) << 40;
+    ORDNIX_CHECK(columns <= printable && rowCount <= printable && columns * rowCount <= printable,
+                 "dump rectangle has a printable size");
     rows.reserve(static_cast<size_t>(rowCount));
     for (int64_t y = r.top; y < r.bottom; ++y) {
         std::string row(static_cast<size_t>(columns), '.');

@@ -71,6 +71,7 @@ TEST(BitmapDeathTest, PreconditionFailuresAbortNamingTheCondition) {
     Bitmap bitmap(4, 4);
     EXPECT_DEATH(bitmap.dump(tlbr(2, 0, 1, 4)), "bottom is not above its top");
     EXPECT_DEATH(bitmap.dump(tlbr(0, 3, 4, 2)), "right is not left of its left");
+    EXPECT_DEATH(bitmap.dump(Rect(kMin, kMin, kMax, kMax)), "printable size");
 }
 
 TEST(Snapshot, UnflashedSnapshotIsThePixels) {
