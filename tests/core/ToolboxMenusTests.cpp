@@ -80,6 +80,8 @@ struct SelectCase {
     bool accepted;
 };
 
+void PrintTo(const SelectCase& c, std::ostream* out) { *out << c.name << " (choice " << c.choice << ")"; }
+
 class MenuSelectAcceptance : public ToolboxMenus, public ::testing::WithParamInterface<SelectCase> {};
 
 TEST_P(MenuSelectAcceptance, AcceptsOnlyEnabledItemsOfEnabledMenus) {
