@@ -50,9 +50,9 @@
 //   ASSERT_TRUE(host->run([&] { game.run(); }));
 //   EXPECT_TRUE(host->menu(261)->itemChecked[3]);
 //   EXPECT_TRUE(host->protocolErrors().empty());
-// To stop a run midway (for example once the aiming loop polls), add endScenario(): the next host
-// call unwinds the game to run(), which counts it as success; the game object can then be inspected
-// (its state is whatever it was at that call).
+// To stop a run midway (for example once the aiming loop polls), add endScenario() after the steps
+// that lead there: the host call that reaches it unwinds the game to run(), which counts that as
+// success; the game object can then be inspected (its state is whatever it was at that call).
 #pragma once
 
 #include <cstdint>
