@@ -3,6 +3,8 @@
 #include "OptionsTestSupport.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <random>
 
 namespace {
 
@@ -186,6 +188,44 @@ TEST(BallSpeed, ObserveFliesTheDemoBallAndBursts) {
         EXPECT_EQ(s.bitmap(speed).dump(path), pathBefore) << "every ball shown was erased";
         EXPECT_GT(blackCount(s.bitmap(speed), observeButton), 0);
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(BallSpeed, RandomPressesKeepTheSpeedInRange) {
+    const uint32_t seed = std::random_device{}();
+    SCOPED_TRACE(::testing::Message() << "seed " << seed);
+    std::printf("random presses on the ball speed screen, seed %u\n", seed);
+    std::mt19937 random(seed);
+    auto coordinate = [&](int64_t low, int64_t high) { return std::uniform_int_distribution<int64_t>(low, high)(random); };
+    Session s;
+    ASSERT_TRUE(onScreen(s, [&](ScriptedHost& host) {
+        for (int n = 0; n < 150; ++n) {
+            int64_t h = coordinate(-60, 360);
+            int64_t v = coordinate(-60, 210);
+            if (n % 7 == 0)
+                h = coordinate(-(int64_t{1} << 50), int64_t{1} << 50);
+            // Keep off "OK" (which ends the screen) and "OBSERVE" (tested on its own).
+            if (v >= 105 && v <= 140 && ((h >= 35 && h <= 145) || (h >= 215 && h <= 270)))
+                v = 60;
+            if (n % 4 == 0) {
+                v = coordinate(-60, 100);
+                host.drag(speed, h, v, coordinate(0, 300), coordinate(50, 90), 3, 1);
+            } else {
+                host.clickAt(speed, h, v);
+            }
+            host.waitTicks(1);
+        }
+    }));
+    EXPECT_GE(s.game.gSpeedX, 57);
+    EXPECT_LE(s.game.gSpeedX, 249);
+    EXPECT_EQ(s.game.gBallDelay, delayFor(s.game.gSpeedX));
+    EXPECT_GE(s.game.gBallDelay, 560);
+    EXPECT_LE(s.game.gBallDelay, 4400);
+    expectFill(s.bitmap(speed), s.game.gSpeedX);
+    EXPECT_FALSE(s.game.window(speed).visible());
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "OptionsTestSupport.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <random>
 
 namespace {
 
@@ -320,7 +322,24 @@ TEST(FieldEditor, HospitalBesideTheCannonIsPlacedOverItIsRefused) {
         startEditor(*s.host, {true, false, false});
         placeCannons(*s.host, 100, 200, 400, 200);
         press(*s.host, field, leftButtonH, buttonV);
-        press(*s.host, field, c.left, 100);
+        // The click, with the host's view sampled before and while the button is held.
+        int64_t crossPixels = -1;
+        const QuickDraw::Rect inside = tlbr(101, c.left + 1, 135, c.left + 28);
+        s.host->moveMouse(field, c.left, 100);
+        s.host->waitTicks(1);
+        s.host->perform("take a snapshot", [&](ScriptedHost&) { shownRows(s.bitmap(field), inside); });
+        s.host->pressAt(field, c.left, 100);
+        s.host->waitTicks(1);
+        s.host->perform("count the flashes inside the outline", [&](ScriptedHost&) {
+            const auto bits = s.bitmap(field).dump(inside);
+            const auto shown = shownRows(s.bitmap(field), inside);
+            crossPixels = 0;
+            for (size_t row = 0; row < bits.size(); ++row)
+                for (size_t col = 0; col < bits[row].size(); ++col)
+                    crossPixels += bits[row][col] != shown[row][col] ? 1 : 0;
+        });
+        s.host->release();
+        s.host->waitTicks(2);
         bool placedAtFirst = false;
         QuickDraw::Rect sectAtFirst{};
         s.host->perform("look at the placement", [&](ScriptedHost&) {
@@ -334,6 +353,12 @@ TEST(FieldEditor, HospitalBesideTheCannonIsPlacedOverItIsRefused) {
         s.host->quit();
         ASSERT_TRUE(s.play());
         EXPECT_EQ(placedAtFirst, c.placed);
+        // A refused spot flashes a cross over the outline: two diagonals across its 34 inner rows.
+        if (c.placed) {
+            EXPECT_EQ(crossPixels, 0);
+        } else {
+            EXPECT_GE(crossPixels, 60);
+        }
         const int64_t left = c.placed ? c.left : 160;
         const int64_t top = c.placed ? 100 : 120;
         if (c.placed) {
@@ -434,6 +459,73 @@ TEST(FieldEditor, TreesArePlantedLast) {
         ASSERT_NE(cross, cursors.end());
         EXPECT_EQ(std::vector<CursorKind>(cross, cursors.end()),
                   (std::vector<CursorKind>{CursorKind::cross, CursorKind::watch, CursorKind::arrow}));
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Presses anywhere, in every phase, never place an object outside its range or over a forbidden
+// rectangle, and "CANCEL" always ends the editor.
+TEST(FieldEditor, RandomPressesKeepObjectsInTheirHalves) {
+    const uint32_t seed = std::random_device{}();
+    SCOPED_TRACE(::testing::Message() << "seed " << seed);
+    std::printf("random presses in the field editor, seed %u\n", seed);
+    std::mt19937 random(seed);
+    auto coordinate = [&](int64_t low, int64_t high) { return std::uniform_int_distribution<int64_t>(low, high)(random); };
+    for (int run = 0; run < 6; ++run) {
+        SCOPED_TRACE(run);
+        Session s(static_cast<int32_t>(random() & 0x7FFFFFFF));
+        s.host->setIdleMicroseconds(2000); // fewer polls per tick keep the run short
+        startEditor(*s.host, {true, true, run % 2 == 0});
+        for (int n = 0; n < 60; ++n) {
+            int64_t h = coordinate(-50, 560);
+            int64_t v = coordinate(-50, 360);
+            if (n % 9 == 0)
+                v = coordinate(-(int64_t{1} << 40), int64_t{1} << 40);
+            // The buttons of the placing phases come up often; the two "CANCEL" spots and
+            // "CONTINUE" are left for the end.
+            if (n % 3 == 0) {
+                v = buttonV;
+                h = n % 2 == 0 ? leftButtonH : rightButtonH;
+            }
+            if (v >= 280 && v <= 310 && h >= 220 && h <= 380)
+                v = 200;
+            press(*s.host, field, h, v);
+        }
+        // "CONTINUE" while painting or "CANCEL" while placing, then "CANCEL" at the cannon's button.
+        s.host->waitTicks(1);
+        press(*s.host, field, placeCancelH, buttonV);
+        press(*s.host, field, placeCancelH, buttonV);
+        s.host->quit();
+        ASSERT_TRUE(s.play()) << "the editor ended and no battle started";
+        const Ordnix& g = s.game;
+        EXPECT_TRUE(g.gCancelled);
+        auto column = [](const QuickDraw::Rect& r) { return tlbr(0, r.left, 300, r.right); };
+        if (g.gLHospRect != QuickDraw::Rect{}) {
+            EXPECT_GE(g.gHospLLeft, 10);
+            EXPECT_LE(g.gHospLLeft, 190);
+            EXPECT_GE(g.gHospLTop, 40);
+            EXPECT_LE(g.gHospLTop, 240);
+            EXPECT_FALSE(column(g.gLHospRect).intersection(g.gCanLRect).has_value());
+        }
+        if (g.gRHospRect != QuickDraw::Rect{}) {
+            EXPECT_GE(g.gHospRLeft, 297);
+            EXPECT_LE(g.gHospRLeft, 480);
+            EXPECT_FALSE(column(g.gRHospRect).intersection(g.gCanRRect).has_value());
+        }
+        if (g.gLPostRect != QuickDraw::Rect{}) {
+            EXPECT_LE(g.gPostLLeft, 190);
+            EXPECT_FALSE(column(g.gLPostRect).intersection(g.gCanLRect).has_value());
+            EXPECT_FALSE(column(g.gLPostRect).intersection(g.gLHospRect).has_value());
+        }
+        if (g.gRPostRect != QuickDraw::Rect{}) {
+            EXPECT_GE(g.gPostRLeft, 297);
+            EXPECT_FALSE(column(g.gRPostRect).intersection(g.gCanRRect).has_value());
+            EXPECT_FALSE(column(g.gRPostRect).intersection(g.gRHospRect).has_value());
+        }
+        expectWaitingMenus(*s.host);
     }
 }
 
