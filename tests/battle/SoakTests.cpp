@@ -144,13 +144,13 @@ private:
         wasAiming_ = true;
         const battle::PanelGeometry& panel = game_.gTurn == 1 ? battle::leftPanel : battle::rightPanel;
         const int64_t r = pick(0, 99);
-        if (turnsThisBattle_ > 14 || r < 2) {
+        if (turnsThisBattle_ > 24 || r < 1) {
             offer(h, 262, 2); // "STOP A BATTLE"
-        } else if (r < 33) {
+        } else if (r < 30) {
             h.clickAt(WindowID::field, panel.powderColumn(pick(5, 105)), pick(283, 298));
-        } else if (r < 63) {
+        } else if (r < 60) {
             h.clickAt(WindowID::field, panel.elevationColumn(pick(-5, 95)), pick(298, 313));
-        } else if (r < 78) {
+        } else if (r < 80) {
             h.clickAt(WindowID::field, panel.fireColumn() + pick(-30, 30), panel.fireRow() + pick(-15, 15));
             wasAiming_ = false;
             ++shots_;
@@ -164,6 +164,17 @@ private:
     void betweenBattles(ScriptedHost& h) {
         h.setButton(false);
         wasAiming_ = false;
+        if (!valuesEdited_) {
+            // Half of the games play with edited target values, as the target values screen sets them.
+            valuesEdited_ = true;
+            if (chance(0.5)) {
+                for (int64_t* value : {&game_.gValLLCannon, &game_.gValLLHosp, &game_.gValLLPost, &game_.gValLRHosp,
+                                       &game_.gValRRCannon, &game_.gValRRHosp, &game_.gValRRPost, &game_.gValRLHosp})
+                    *value = pick(-20, 0);
+                for (int64_t* value : {&game_.gValLRCannon, &game_.gValLRPost, &game_.gValRLCannon, &game_.gValRLPost})
+                    *value = pick(0, 20);
+            }
+        }
         if (battles_ >= battlesWanted_) {
             quitting_ = true;
             offer(h, 257, 1);
@@ -207,6 +218,7 @@ private:
     int64_t aimedTurn_ = 0;
     bool wasAiming_ = false;
     bool quitting_ = false;
+    bool valuesEdited_ = false;
     int64_t shots_ = 0;
     int64_t baseL_ = 0, baseR_ = 0;
     std::vector<std::string> faults_;
