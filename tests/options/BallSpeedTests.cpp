@@ -59,6 +59,28 @@ TEST(BallSpeed, OKAtOnceGivesTheFastestBall) {
     // "OK" stays inverted: the row under its top edge is black across the middle.
     EXPECT_TRUE(allBlack(s.bitmap(speed), tlbr(113, 232, 114, 258)));
     EXPECT_FALSE(s.game.gIconMode);
+
+    // The texts of the screen, each where nothing else is drawn.
+    using QuickDraw::Style;
+    struct Text {
+        const char* text;
+        int64_t h, v, size;
+        QuickDraw::Rect area;
+    };
+    const Text texts[] = {
+        {"SET CANNON BALL SPEED", 69, 30, 12, tlbr(12, 60, 36, 300)},
+        {"Slower", 57, 90, 12, tlbr(78, 50, 98, 120)},
+        {"Faster", 200, 90, 12, tlbr(78, 190, 98, 280)},
+        {"OBSERVE", 55, 130, 14, tlbr(113, 44, 136, 136)},
+    };
+    for (const Text& t : texts) {
+        SCOPED_TRACE(t.text);
+        EXPECT_EQ(s.bitmap(speed).dump(t.area), renderedText(300, 150, t.text, t.h, t.v, QuickDraw::FontID::systemFont,
+                                                             Style::bold, t.size, t.area));
+        EXPECT_GT(blackCount(s.bitmap(speed), t.area), 10);
+    }
+    // The cannon icon left of the slider.
+    EXPECT_GT(blackCount(s.bitmap(speed), tlbr(45, 15, 66, 52)), 40);
 }
 
 TEST(BallSpeed, WindowsAroundTheScreen) {

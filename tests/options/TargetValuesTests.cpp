@@ -117,6 +117,69 @@ TEST(TargetValues, OpeningShowsTheDefaults) {
     EXPECT_TRUE(s.host->protocolErrors().empty());
 }
 
+TEST(TargetValues, TitleLabelsKeyAndButtons) {
+    Session s;
+    ASSERT_TRUE(onScreen(s, [](ScriptedHost&) {}));
+    const auto& b = s.bitmap(targets);
+    using QuickDraw::Style;
+    const int64_t appl = QuickDraw::FontID::applFont;
+    struct Text {
+        const char* text;
+        int64_t h, v;
+        Style face;
+        int64_t size;
+        QuickDraw::Rect area; // where nothing else is drawn
+    };
+    const Style boldOutline = Style::bold | Style::outline;
+    std::vector<Text> texts{
+        {"SET TARGET VALUES ", 155, 22, Style::bold, 14, tlbr(0, 150, 30, 360)},
+        {"LEFT", 59, 35, boldOutline, 12, tlbr(20, 52, 42, 120)},
+        {"RIGHT", 380, 35, boldOutline, 12, tlbr(20, 372, 42, 470)},
+        {"Default Settings", 110, 277, Style::bold, 12, tlbr(264, 104, 281, 246)},
+        {"OK", 365, 277, Style::bold, 12, tlbr(264, 354, 281, 396)},
+    };
+    const char* labels[13] = {"",
+                              "Left Hits Left Cannon",
+                              "Left Hits Right Cannon",
+                              "Left Hits Left Hospital",
+                              "Left Hits Right Hospital",
+                              "Left Hits Left Command Post",
+                              "Left Hits Right Command Post",
+                              "Right Hits Left Cannon",
+                              "Right Hits Right Cannon",
+                              "Right Hits Left Hospital",
+                              "Right Hits Right Hospital",
+                              "Right Hits Left Command Post",
+                              "Right Hits Right Command Post"};
+    for (int64_t i = 1; i <= 12; ++i) {
+        const Row r = row(i);
+        texts.push_back({labels[i], r.boxLeft, r.bottom + 10, Style{}, 9,
+                         tlbr(r.bottom + 1, r.boxLeft, r.bottom + 14, i <= 6 ? 205 : 490)});
+    }
+    for (const Text& t : texts) {
+        SCOPED_TRACE(t.text);
+        EXPECT_EQ(b.dump(t.area), renderedText(490, 285, t.text, t.h, t.v, appl, t.face, t.size, t.area));
+        EXPECT_GT(blackCount(b, t.area), 10) << "the text is there";
+    }
+    // The key's doors and windows: white inside a black frame.
+    const QuickDraw::Rect openings[] = {tlbr(120, 223, 130, 228), tlbr(120, 231, 127, 238), tlbr(155, 233, 165, 238),
+                                        tlbr(155, 222, 162, 229), tlbr(191, 225, 200, 229), tlbr(191, 232, 197, 235),
+                                        tlbr(226, 231, 235, 235), tlbr(226, 225, 232, 228)};
+    for (const QuickDraw::Rect& o : openings) {
+        SCOPED_TRACE(::testing::Message() << "opening (" << o.top << ", " << o.left << ")");
+        EXPECT_EQ(blackCount(b, o) - blackCount(b, o.insetBy(1, 1)), 2 * (o.width() + o.height()) - 4);
+    }
+    // The window crosses and bars.
+    EXPECT_TRUE(allBlack(b, tlbr(121, 234, 127, 235)));
+    EXPECT_TRUE(allBlack(b, tlbr(123, 232, 124, 238)));
+    EXPECT_TRUE(allBlack(b, tlbr(156, 225, 162, 226)));
+    EXPECT_TRUE(allBlack(b, tlbr(194, 232, 195, 236)));
+    EXPECT_TRUE(allBlack(b, tlbr(229, 225, 230, 229)));
+    // Two cannons in the key: the carriage at hub (230, 50) and the icon at hub (230, 85).
+    EXPECT_GT(blackCount(b, tlbr(40, 210, 62, 250)), 40);
+    EXPECT_GT(blackCount(b, tlbr(75, 210, 97, 250)), 40);
+}
+
 TEST(TargetValues, PressAlongASliderSetsTheValue) {
     struct Case {
         int64_t row;
