@@ -13,6 +13,7 @@
 #include "Toolbox.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -54,7 +55,8 @@ public:
     std::optional<SoundRec> gSndBuilding;
     std::optional<SoundRec> gSndTree;
     bool gQuit = false;
-    bool finished = false;
+    // Set once, as the very last step of run(); the host may read it from another thread.
+    std::atomic<bool> finished{false};
 
     // ---- menus, events and dialogs ----
     std::array<int64_t, 10> gMenus{};
