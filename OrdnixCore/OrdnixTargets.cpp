@@ -368,74 +368,77 @@ void Ordnix::crossOut() {
     penMode(QuickDraw::PenMode::patCopy);
 }
 
+namespace {
+// One side of the hand placement: its button and label, its outline, and the fields it places.
+struct CannonSide {
+    QuickDraw::Rect button;
+    int64_t labelH;
+    void (Ordnix::*outline)();
+    void (Ordnix::*draw)();
+    int64_t Ordnix::*hubX;
+    int64_t Ordnix::*hubY;
+};
+
+void buttonText(Ordnix& game) {
+    game.textFont(QuickDraw::FontID::systemFont);
+    game.textFace(QuickDraw::Style::bold);
+    game.textSize(12);
+}
+
+void plainText(Ordnix& game) {
+    game.textFont(QuickDraw::FontID::applFont);
+    game.textFace(QuickDraw::Style{});
+    game.textSize(9);
+}
+
+// Waits for the side's button, then lets the outline follow the mouse until a click places the cannon
+// (or CANCEL ends the editor); the button disappears afterwards either way.
+void placeCannon(Ordnix& game, const CannonSide& side) {
+    buttonText(game);
+    game.frameRoundRect(side.button, 10, 10);
+    game.moveTo(side.labelH, 300);
+    game.drawString("PLACE CANNON");
+    plainText(game);
+
+    game.waitForButton(side.button);
+    if (!game.gCancelled) {
+        game.gPlaced = false;
+        while (!game.gPlaced) {
+            if (!game.stepStart(side.outline))
+                continue;
+            const int64_t x = game.*side.hubX;
+            const int64_t y = game.*side.hubY;
+            game.fillRect(game.gFrame, game.white);
+            (game.*side.draw)();
+            game.gTop = y - 10;
+            game.gLeft = x - 19;
+            game.gBottom = y + 9;
+            game.gRight = x + 19;
+            // Sky above the cannon, ground under it down to the editor's bottom band.
+            game.fillRect(Ordnix::rectTLBR(20, x - 20, y - 10, x + 20), game.white);
+            game.fillRect(Ordnix::rectTLBR(y + 9, x - 19, 276, x + 19), game.black);
+            game.gPlaced = true;
+        }
+    }
+    game.inverRoundRect(side.button, 10, 10);
+    game.fillRect(side.button, game.white);
+}
+} // namespace
+
 void Ordnix::placeCannons() {
     while (button()) {
     }
     fillRect(rectTLBR(276, 0, 357, 527), white);
 
-    textFont(QuickDraw::FontID::systemFont);
-    textFace(QuickDraw::Style::bold);
-    textSize(12);
+    buttonText(*this);
     gCancelRect = cancelButton;
     frameRoundRect(gCancelRect, 10, 10);
     moveTo(228, 300);
     drawString("CANCEL");
-    frameRoundRect(placeLeftButton, 10, 10);
-    moveTo(88, 300);
-    drawString("PLACE CANNON");
-    textFont(QuickDraw::FontID::applFont);
-    textFace(QuickDraw::Style{});
-    textSize(9);
+    plainText(*this);
 
-    waitForButton(placeLeftButton);
-    if (!gCancelled) {
-        gPlaced = false;
-        while (!gPlaced) {
-            if (!stepStart(&Ordnix::outlineLeftCannon))
-                continue;
-            fillRect(gFrame, white);
-            drawLeftCannon();
-            gTop = gCanLY - 10;
-            gLeft = gCanLX - 19;
-            gBottom = gCanLY + 9;
-            gRight = gCanLX + 19;
-            fillRect(rectTLBR(20, gCanLX - 20, gCanLY - 10, gCanLX + 20), white);
-            fillRect(rectTLBR(gCanLY + 9, gCanLX - 19, 276, gCanLX + 19), black);
-            gPlaced = true;
-        }
-    }
-    inverRoundRect(placeLeftButton, 10, 10);
-    fillRect(placeLeftButton, white);
-
-    if (gCancelled)
-        return;
-    textFont(QuickDraw::FontID::systemFont);
-    textFace(QuickDraw::Style::bold);
-    textSize(12);
-    frameRoundRect(placeRightButton, 10, 10);
-    moveTo(328, 300);
-    drawString("PLACE CANNON");
-    textFont(QuickDraw::FontID::applFont);
-    textFace(QuickDraw::Style{});
-    textSize(9);
-
-    waitForButton(placeRightButton);
-    if (!gCancelled) {
-        gPlaced = false;
-        while (!gPlaced) {
-            if (!stepStart(&Ordnix::outlineRightCannon))
-                continue;
-            fillRect(gFrame, white);
-            drawRightCannon();
-            gTop = gCanRY - 10;
-            gLeft = gCanRX - 19;
-            gBottom = gCanRY + 9;
-            gRight = gCanRX + 19;
-            fillRect(rectTLBR(20, gCanRX - 20, gCanRY - 10, gCanRX + 20), white);
-            fillRect(rectTLBR(gCanRY + 9, gCanRX - 19, 276, gCanRX + 19), black);
-            gPlaced = true;
-        }
-    }
-    inverRoundRect(placeRightButton, 10, 10);
-    fillRect(placeRightButton, white);
+    placeCannon(*this, {placeLeftButton, 88, &Ordnix::outlineLeftCannon, &Ordnix::drawLeftCannon, &Ordnix::gCanLX, &Ordnix::gCanLY});
+    if (!gCancelled)
+        placeCannon(*this,
+                    {placeRightButton, 328, &Ordnix::outlineRightCannon, &Ordnix::drawRightCannon, &Ordnix::gCanRX, &Ordnix::gCanRY});
 }
