@@ -5,7 +5,7 @@
 #include "Check.h"
 
 namespace {
-// Item numbers shared by both dialogs.
+// The two dialogs' ids and the item numbers they share.
 constexpr int64_t outsDialogID = 1000;
 constexpr int64_t playerDialogID = 1002;
 constexpr int64_t firstRadioItem = 1;
