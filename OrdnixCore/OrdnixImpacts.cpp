@@ -38,7 +38,6 @@ void drawStreaks(Ordnix& game, std::span<const Streak> streaks, int64_t x, int64
 }
 } // namespace
 
-
 void Ordnix::groundBurst() {
     const int64_t x = gBallX;
     const int64_t b = std::min(gBallY + 12, lowestBurstBase);
