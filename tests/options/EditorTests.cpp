@@ -67,6 +67,42 @@ void expectWaitingMenus(const ScriptedHost& host) {
     EXPECT_FALSE(host.menu(262)->itemEnabled[2]) << "STOP A BATTLE";
 }
 
+TEST(FieldEditor, PaintingStartsWithItsThreeButtons) {
+    Session s;
+    startEditor(*s.host, {});
+    s.host->endScenario();
+    ASSERT_TRUE(s.play());
+    EXPECT_EQ(s.game.gClearRect, tlbr(285, 165, 305, 215));
+    EXPECT_EQ(s.game.gContinueRect, tlbr(285, 225, 305, 304));
+    EXPECT_EQ(s.game.gCancelRect, tlbr(285, 314, 305, 374));
+    const auto& b = s.bitmap(field);
+    struct Label {
+        const char* text;
+        int64_t h;
+        QuickDraw::Rect button;
+    };
+    for (const Label& l : {Label{"CLEAR", 168, s.game.gClearRect}, Label{"CONTINUE", 228, s.game.gContinueRect},
+                           Label{"CANCEL", 317, s.game.gCancelRect}}) {
+        SCOPED_TRACE(l.text);
+        const QuickDraw::Rect inside = l.button.insetBy(2, 2);
+        EXPECT_EQ(b.dump(inside), renderedText(512, 322, l.text, l.h, 300, QuickDraw::FontID::systemFont,
+                                               QuickDraw::Style::bold, 12, inside));
+        EXPECT_GT(blackCount(b, inside), 20);
+        // The round frame: its straight top and bottom edges.
+        const int64_t mid = (l.button.left + l.button.right) / 2;
+        EXPECT_TRUE(allBlack(b, tlbr(l.button.top, mid - 5, l.button.top + 1, mid + 5)));
+        EXPECT_TRUE(allBlack(b, tlbr(l.button.bottom - 1, mid - 5, l.button.bottom, mid + 5)));
+    }
+    // The text state is back to the field's.
+    const auto& port = s.game.window(field).port();
+    EXPECT_EQ(port.txFont, QuickDraw::FontID::applFont);
+    EXPECT_EQ(port.txFace, QuickDraw::Style{});
+    EXPECT_EQ(port.txSize, 9);
+    EXPECT_EQ(s.host->cursor(), CursorKind::cross);
+    for (int64_t id = 256; id <= 264; ++id)
+        EXPECT_FALSE(s.host->menu(id)->enabled) << "menu " << id << " is off while the editor runs";
+}
+
 TEST(FieldEditor, PaintingFollowsTheDragWithinTheBand) {
     Session s;
     startEditor(*s.host, {});
