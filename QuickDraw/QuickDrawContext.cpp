@@ -4,6 +4,9 @@
 #include <cstring>
 #include <limits>
 #include <mutex>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "Shapes.h"
 
@@ -45,6 +48,35 @@ bool arcReaches(const Rect& r, int64_t startAngle, int64_t arcAngle) {
     return true;
 }
 
+// Whether every slanted or vertical edge of the closed polygon is retraced by another one (a polygon of
+// two points, or a path drawn there and back): then each row's crossings come in equal pairs and the
+// even-odd fill has no span, however tall the polygon is.
+bool edgesCancelInPairs(const std::vector<Point>& points) {
+    std::vector<std::pair<Point, Point>> edges;
+    auto add = [&edges](Point a, Point b) {
+        if (a.v == b.v)
+            return; // horizontal: no crossings
+        if (b.v < a.v)
+            std::swap(a, b);
+        edges.emplace_back(a, b);
+    };
+    for (size_t i = 0; i + 1 < points.size(); ++i)
+        add(points[i], points[i + 1]);
+    if (points.back() != points.front())
+        add(points.back(), points.front());
+    auto key = [](const std::pair<Point, Point>& e) { return std::tuple(e.first.v, e.first.h, e.second.v, e.second.h); };
+    std::sort(edges.begin(), edges.end(), [&key](const auto& a, const auto& b) { return key(a) < key(b); });
+    for (size_t i = 0; i < edges.size();) {
+        size_t end = i;
+        while (end < edges.size() && edges[end] == edges[i])
+            ++end;
+        if ((end - i) % 2 != 0)
+            return false;
+        i = end;
+    }
+    return true;
+}
+
 bool polygonReaches(const Polygon& polygon) {
     if (polygon.points.size() < 2)
         return false;
@@ -54,7 +86,7 @@ bool polygonReaches(const Polygon& polygon) {
         return false; // only horizontal edges: no crossings
     if (rowsAreFew(low->v, high->v))
         return !Shapes::polySpans(polygon, Rect(Shapes::unclipped.left, low->v, Shapes::unclipped.right, high->v)).empty();
-    return true;
+    return !edgesCancelInPairs(polygon.points);
 }
 
 int64_t saturatingAdd(int64_t a, int64_t b) { return detail::saturate(static_cast<__int128>(a) + b); }

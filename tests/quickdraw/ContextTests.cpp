@@ -464,6 +464,18 @@ TEST(Context, ChangeCountMovesOncePerCallEvenWhenClippedAway) {
         {"pen 0 frame", [&](QuickDrawContext& qd) { qd.penSize(0, 0); qd.frameRect(tlbr(0, 0, 8, 8)); }, 0},
         {"pen 0 frame outside", [&](QuickDrawContext& qd) { qd.penSize(-2, 0); qd.frameOval(away); }, 0},
         {"flat polygon", [&](QuickDrawContext& qd) { qd.fillPoly(Polygon{{Point(0, 1), Point(7, 1)}}, Pattern::black); }, 0},
+        // Tall polygons beside the port: a thin triangle has spans on its rows; a polygon of two points, or
+        // a path drawn there and back, has equal crossing pairs on every row and so no span at all.
+        {"tall triangle beside",
+         [&](QuickDrawContext& qd) { qd.fillPoly(Polygon{{Point(100, 0), Point(140, 100000), Point(100, 100000)}}, Pattern::black); },
+         1},
+        {"tall two-point polygon",
+         [&](QuickDrawContext& qd) { qd.invertPoly(Polygon{{Point(100, -50000), Point(140, 100000)}}); }, 0},
+        {"tall retraced path",
+         [&](QuickDrawContext& qd) {
+             qd.fillPoly(Polygon{{Point(100, 0), Point(150, 50000), Point(120, 100000), Point(150, 50000)}}, Pattern::black);
+         },
+         0},
         {"empty region", [&](QuickDrawContext& qd) { qd.fillRgn(Region{}, Pattern::black); }, 0},
     };
     for (const Case& c : cases) {
