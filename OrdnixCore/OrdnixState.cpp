@@ -81,7 +81,8 @@ void Ordnix::initToolbox() {
     constexpr double secondsFrom1904To1970 = 2082844800.0;
     const double seconds = host().secondsSince1970() + secondsFrom1904To1970;
     ORDNIX_CHECK(std::isfinite(seconds), "the wall clock reads a finite time");
-    ORDNIX_CHECK(seconds > -9223372036854775808.0 && seconds < 9223372036854775808.0,
+    // -2^63 itself is a 64-bit count; 2^63 is the first value that is not.
+    ORDNIX_CHECK(seconds >= -9223372036854775808.0 && seconds < 9223372036854775808.0,
                  "the wall clock fits a 64-bit count of seconds");
     const auto count = static_cast<int64_t>(seconds);
     setRandSeed(static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(count) & 0xFFFFFFFFu)));

@@ -3,6 +3,9 @@
 
 #include "QuickDrawContext.h"
 
+#include <cmath>
+#include <limits>
+
 using namespace gametest;
 
 namespace {
@@ -143,6 +146,11 @@ TEST(StartUp, SeedComesFromTheClassicClock) {
         {1e9, -1212122496},
         {1.7e9 + 0.9, -512122496},
         {64622496.0, 2147467296},
+        // Before 1904: truncation goes toward zero, not down.
+        {-2082844800.5, 0},
+        {-2082844801.5, -1},
+        // The lowest 64-bit count is still a count (its low 32 bits are 0).
+        {-9223372036854775808.0 - 2082844800.0, 0},
     };
     for (const auto& c : cases) {
         Game g;
@@ -152,6 +160,19 @@ TEST(StartUp, SeedComesFromTheClassicClock) {
         EXPECT_EQ(g.host->cursor(), CursorKind::arrow);
         EXPECT_EQ(g.game.gOutsRadio[1], (RadioGroup{1, 2, 2}));
         EXPECT_EQ(g.game.gPlayerRadio[1], (RadioGroup{1, 2, 1}));
+    }
+}
+
+TEST(StartUpDeathTest, AWallClockWithoutA64BitCountIsFatal) {
+    for (double wallClock : {std::nan(""), std::numeric_limits<double>::infinity(), 9223372036854775808.0}) {
+        EXPECT_DEATH(
+            {
+                Game g;
+                g.host->setWallClock(wallClock);
+                g.host->run([&] { g.game.initToolbox(); });
+            },
+            "wall clock")
+            << "wall clock " << wallClock;
     }
 }
 
