@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Ordnix.h"
+#include "QuickDrawContext.h"
 #include "ScriptedHost.h"
 
 namespace gametest {
@@ -119,6 +120,20 @@ inline bool columnsOverlap(int64_t l1, int64_t r1, int64_t l2, int64_t r2) { ret
 inline std::string describe(const Rect& r) {
     return "(top " + std::to_string(r.top) + ", left " + std::to_string(r.left) + ", bottom " + std::to_string(r.bottom) +
            ", right " + std::to_string(r.right) + ")";
+}
+
+// The score line as the rules describe it, drawn on a port of its own: rows 0..19 of the field.
+inline std::vector<std::string> expectedScoreLine(int64_t left, int64_t right) {
+    QuickDraw::GrafPort port(512, 322);
+    QuickDraw::QuickDrawContext qd(port);
+    qd.textFace(QuickDraw::Style::bold);
+    qd.moveTo(217, 10);
+    qd.drawString("<-SCORE->");
+    qd.moveTo(50, 10);
+    qd.drawString(std::to_string(left));
+    qd.moveTo(420, 10);
+    qd.drawString(std::to_string(right));
+    return port.bitmap.dump(tlbr(0, 0, 20, 512));
 }
 
 } // namespace gametest

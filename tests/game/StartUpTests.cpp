@@ -1,28 +1,13 @@
 // Start-up, the main loop and quitting, played through run() on the scripted host.
 #include "GameTestSupport.h"
 
-#include "QuickDrawContext.h"
-
 #include <cmath>
 #include <limits>
+#include <map>
 
 using namespace gametest;
 
 namespace {
-
-// The score line as the rules describe it, drawn on a port of its own.
-std::vector<std::string> expectedScoreLine(int64_t left, int64_t right) {
-    QuickDraw::GrafPort port(512, 322);
-    QuickDraw::QuickDrawContext qd(port);
-    qd.textFace(QuickDraw::Style::bold);
-    qd.moveTo(217, 10);
-    qd.drawString("<-SCORE->");
-    qd.moveTo(50, 10);
-    qd.drawString(std::to_string(left));
-    qd.moveTo(420, 10);
-    qd.drawString(std::to_string(right));
-    return port.bitmap.dump(tlbr(0, 0, 20, 512));
-}
 
 TEST(StartUp, FirstFieldIsAnEmptyDesertWithTheScoreLine) {
     for (int32_t seed : {1, 77, 4242, 31337, 2082844800}) {
@@ -81,58 +66,59 @@ TEST(StartUp, FirstFieldIsAnEmptyDesertWithTheScoreLine) {
         EXPECT_TRUE(game.finished);
         EXPECT_TRUE(g.host->protocolErrors().empty());
         EXPECT_EQ(g.host->cursor(), CursorKind::arrow);
+
+        // The published menus: DESERT, NONE, volume "3" and TUNNELS checked; only STOP A BATTLE off.
+        const std::map<int64_t, std::vector<int64_t>> checked{{256, {}}, {257, {}}, {258, {1}}, {259, {}},  {260, {1}},
+                                                              {261, {}}, {262, {}}, {263, {4}}, {264, {1}}};
+        ASSERT_EQ(g.host->menus().size(), 9u);
+        for (const auto& [id, items] : checked) {
+            const MenuState* m = g.host->menu(id);
+            ASSERT_NE(m, nullptr) << "menu " << id;
+            EXPECT_TRUE(m->enabled) << "menu " << id;
+            EXPECT_EQ(m->itemCount(), Toolbox::menuItems.at(id)) << "menu " << id;
+            for (int64_t i = 1; i <= m->itemCount(); ++i) {
+                const bool shouldCheck = std::find(items.begin(), items.end(), i) != items.end();
+                EXPECT_EQ(m->itemChecked[static_cast<size_t>(i)], shouldCheck) << "menu " << id << " item " << i;
+                EXPECT_EQ(m->itemEnabled[static_cast<size_t>(i)], !(id == 262 && i == 2)) << "menu " << id << " item " << i;
+            }
+            EXPECT_EQ(game.gMenus[static_cast<size_t>(id - 255)], id);
+        }
+        EXPECT_EQ(game.gMenus[0], 0);
     }
 }
 
-TEST(StartUp, VolumeIsThreeWhilePlayingAndTheOldOneComesBack) {
-    for (int64_t choiceItem : {0, 1, 8}) { // 0: no Sound command before quitting
-        SCOPED_TRACE("sound item " + std::to_string(choiceItem));
-        Game g;
-        g.play([&] { g.host->setSoundVolume(5); });
-        std::vector<int64_t> volumes;
-        g.host->waitForMenuPoll();
-        g.host->perform("note the volume", [&](ScriptedHost& h) { volumes.push_back(h.volume()); });
-        if (choiceItem != 0) {
-            g.host->chooseMenu(263, choiceItem);
+TEST(StartUp, VolumeIsThreeWhilePlayingAndQuitGivesTheOldOneBack) {
+    // Sound item 0: no Sound command before quitting; item 1 is "OFF".
+    for (int64_t oldVolume : {5, 6}) {
+        for (int64_t choiceItem : {0, 1, 8}) {
+            SCOPED_TRACE("old volume " + std::to_string(oldVolume) + ", sound item " + std::to_string(choiceItem));
+            Game g;
+            g.play([&] { g.host->setSoundVolume(oldVolume); });
+            std::vector<int64_t> volumes;
             g.host->waitForMenuPoll();
             g.host->perform("note the volume", [&](ScriptedHost& h) { volumes.push_back(h.volume()); });
-        }
-        g.host->quit();
-        g.play([&] { g.game.run(); });
+            std::vector<int64_t> writes{oldVolume, 3};
+            if (choiceItem != 0) {
+                g.host->chooseMenu(263, choiceItem);
+                g.host->waitForMenuPoll();
+                g.host->perform("note the volume", [&](ScriptedHost& h) { volumes.push_back(h.volume()); });
+                writes.push_back(choiceItem - 1);
+            }
+            writes.push_back(oldVolume);
+            g.host->quit(); // menu 257, item 1
+            g.play([&] { g.game.run(); });
 
-        ASSERT_FALSE(volumes.empty());
-        EXPECT_EQ(volumes[0], 3);
-        if (choiceItem != 0) {
-            EXPECT_EQ(volumes[1], choiceItem - 1);
+            ASSERT_EQ(volumes.size(), choiceItem != 0 ? 2u : 1u);
+            EXPECT_EQ(volumes[0], 3);
+            if (choiceItem != 0) {
+                EXPECT_EQ(volumes[1], choiceItem - 1);
+            }
+            EXPECT_EQ(g.game.gOldVolume, oldVolume);
+            EXPECT_EQ(g.host->volumeWrites(), writes);
+            EXPECT_TRUE(g.game.gQuit);
+            EXPECT_TRUE(g.game.finished);
         }
-        EXPECT_EQ(g.game.gOldVolume, 5);
-        EXPECT_EQ(g.host->volume(), 5);
-        EXPECT_TRUE(g.game.finished);
     }
-}
-
-TEST(StartUp, PublishedMenusMatchTheInitialMarks) {
-    Game g;
-    g.host->quit();
-    g.play([&] { g.game.run(); });
-
-    // Checked items per menu at start: DESERT, NONE, volume "3", TUNNELS; only STOP A BATTLE is off.
-    const std::map<int64_t, std::vector<int64_t>> checked{{256, {}}, {257, {}}, {258, {1}}, {259, {}},  {260, {1}},
-                                                          {261, {}}, {262, {}}, {263, {4}}, {264, {1}}};
-    ASSERT_EQ(g.host->menus().size(), 9u);
-    for (const auto& [id, items] : checked) {
-        const MenuState* m = g.host->menu(id);
-        ASSERT_NE(m, nullptr) << "menu " << id;
-        EXPECT_TRUE(m->enabled) << "menu " << id;
-        EXPECT_EQ(m->itemCount(), Toolbox::menuItems.at(id)) << "menu " << id;
-        for (int64_t i = 1; i <= m->itemCount(); ++i) {
-            const bool shouldCheck = std::find(items.begin(), items.end(), i) != items.end();
-            EXPECT_EQ(m->itemChecked[static_cast<size_t>(i)], shouldCheck) << "menu " << id << " item " << i;
-            EXPECT_EQ(m->itemEnabled[static_cast<size_t>(i)], !(id == 262 && i == 2)) << "menu " << id << " item " << i;
-        }
-        EXPECT_EQ(g.game.gMenus[static_cast<size_t>(id - 255)], id);
-    }
-    EXPECT_EQ(g.game.gMenus[0], 0);
 }
 
 TEST(StartUp, SeedComesFromTheClassicClock) {

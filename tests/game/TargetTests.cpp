@@ -12,46 +12,6 @@ namespace {
 constexpr int32_t firstSeed = 500;
 constexpr int32_t seedCount = 40;
 
-TEST(Cannons, SitesLieInTheirRangesOnEveryTerrain) {
-    for (int64_t terrain = 0; terrain <= 3; ++terrain) {
-        for (int32_t seed = firstSeed; seed < firstSeed + 200; ++seed) {
-            SCOPED_TRACE(std::string(terrainNames[terrain]) + ", seed " + std::to_string(seed));
-            Game g;
-            g.game.gTerrain = terrain;
-            g.game.setRandSeed(seed);
-            g.game.siteCannons();
-            const Ordnix& game = g.game;
-            ASSERT_GE(game.gCanLX, 30);
-            ASSERT_LE(game.gCanLX, 204);
-            ASSERT_GE(game.gCanRX, 306);
-            ASSERT_LE(game.gCanRX, 480);
-            ASSERT_GE(game.gCanLY, 75);
-            ASSERT_LE(game.gCanLY, 270);
-            ASSERT_GE(game.gCanRY, 75);
-            ASSERT_LE(game.gCanRY, 270);
-            switch (terrain) {
-            case 0:
-                ASSERT_EQ(game.gCanLY, game.gCanRY);
-                ASSERT_GE(game.gCanLY, 220);
-                ASSERT_LE(game.gCanLY, 259);
-                break;
-            case 1:
-                ASSERT_GE(game.gCanLY, 220);
-                ASSERT_LE(game.gCanLY, 269);
-                ASSERT_GE(game.gCanRY, game.gCanLY) << "the right cannon never stands higher";
-                break;
-            case 2:
-                ASSERT_GE(game.gCanLY, 170);
-                ASSERT_LE(game.gCanLY, 239);
-                ASSERT_GE(game.gCanRY, game.gCanLY);
-                break;
-            default:
-                break;
-            }
-        }
-    }
-}
-
 TEST(Cannons, DrawingRecordsAreaBaseAndMuzzle) {
     // Elevation bands switch at 10, 40 and 70; the muzzle offsets are not mirror images.
     const struct {
@@ -268,32 +228,6 @@ TEST_P(GeneratedField, TargetsAndTreesKeepTheirPlacementRules) {
 INSTANTIATE_TEST_SUITE_P(AllTerrains, GeneratedField, ::testing::Values(0, 1, 2, 3),
                          terrainParamName);
 
-TEST(Trees, PlantingCountsDownFromNToTwo) {
-    // n = R(10) + 5 from the seed's first draw; n - 1 trees, indexes n .. 2.
-    for (int32_t seed = 1; seed <= 60; ++seed) {
-        Game g;
-        g.play([&] { g.drawGroundOnly(1, seed); });
-        g.game.gTrees = 1;
-        const int32_t before = g.game.randSeed();
-        const int64_t first = g.game.random();
-        g.game.setRandSeed(before);
-        g.game.plantTrees();
-        const int64_t n = ((first % 10) + 10) % 10 + 5;
-        ASSERT_EQ(g.game.gNumTrees, n) << "seed " << seed;
-        int64_t planted = 0;
-        for (const auto& poly : g.game.gTreePoly)
-            planted += poly != nullptr;
-        EXPECT_EQ(planted, n - 1);
-    }
-    // Trees off: nothing planted, gTree 0.
-    Game g;
-    g.game.gTrees = 0;
-    g.game.gTree = 7;
-    g.game.plantTrees();
-    EXPECT_EQ(g.game.gTree, 0);
-    EXPECT_EQ(g.game.gNumTrees, 0);
-}
-
 TEST(Buildings, ShapesDoorsAndFoundation) {
     for (int64_t newField : {0, 1}) {
         SCOPED_TRACE("gNewField " + std::to_string(newField));
@@ -339,34 +273,6 @@ TEST(Buildings, ShapesDoorsAndFoundation) {
         EXPECT_EQ(g.blackIn(tlbr(0, 79, 322, 150)), 0);
         EXPECT_EQ(g.blackIn(tlbr(0, 444, 322, 512)), 0);
     }
-}
-
-TEST(Buildings, SitesRetryUntilClearOfTheirCannon) {
-    // A cannon in the middle of the left range leaves sites on both sides of it.
-    Game g;
-    g.play([&] { g.drawGroundOnly(0, 17); });
-    Ordnix& game = g.game;
-    game.gCanLRect = tlbr(200, 80, 222, 140);
-    game.gCanRRect = tlbr(200, 340, 222, 420);
-    game.gHospitals = 1;
-    bool leftOfCannon = false, rightOfCannon = false;
-    for (int i = 0; i < 300; ++i) {
-        game.siteLeftHospital();
-        ASSERT_FALSE(columnsOverlap(game.gHospLLeft, game.gHospLLeft + 29, 80, 140)) << game.gHospLLeft;
-        ASSERT_EQ(game.gSect, Rect::zero);
-        leftOfCannon = leftOfCannon || game.gHospLLeft < 80;
-        rightOfCannon = rightOfCannon || game.gHospLLeft >= 140;
-        game.gLHospRect = tlbr(0, game.gHospLLeft, 36, game.gHospLLeft + 29);
-        game.siteLeftPost();
-        ASSERT_FALSE(columnsOverlap(game.gPostLLeft, game.gPostLLeft + 29, 80, 140));
-        ASSERT_FALSE(columnsOverlap(game.gPostLLeft, game.gPostLLeft + 29, game.gHospLLeft, game.gHospLLeft + 29));
-        game.siteRightHospital();
-        ASSERT_FALSE(columnsOverlap(game.gHospRLeft, game.gHospRLeft + 29, 340, 420));
-        ASSERT_GE(game.gHospRLeft, 280);
-        ASSERT_LE(game.gHospRLeft, 449);
-    }
-    EXPECT_TRUE(leftOfCannon);
-    EXPECT_TRUE(rightOfCannon);
 }
 
 TEST(CrossOut, LeavesTheBitmapUnchangedAndFlashes) {

@@ -85,40 +85,6 @@ TEST(GroundStep, ClampsBeforeDrawingAndLimitsTheStepToTheRoughness) {
     }
 }
 
-TEST(GroundStep, DrawsTwoRandomNumbersPerStep) {
-    // The step is a - b - 30 from R(60) then R(5), each one random() call.
-    for (int32_t seed : {1, 2, 99, 123456}) {
-        Game g;
-        g.game.setRandSeed(seed);
-        const int64_t r1 = g.game.random();
-        const int64_t r2 = g.game.random();
-        const int64_t r3 = g.game.random();
-        auto mod = [](int64_t r, int64_t n) { return ((r % n) + n) % n; };
-        g.game.setRandSeed(seed);
-        g.game.gRoughness = 100; // no limit
-        g.game.gGroundY = 150;
-        g.game.groundStep(10);
-        EXPECT_EQ(g.game.gStep, mod(r1, 60) - mod(r2, 5) - 30) << "seed " << seed;
-        EXPECT_EQ(g.game.random(), r3) << "exactly two draws";
-    }
-}
-
-TEST(RandomBelow, ReducesEveryDrawIntoRange) {
-    Game g;
-    g.game.setRandSeed(4711);
-    for (int64_t n : {1, 2, 5, 10, 40, 60, 175, 244}) {
-        for (int i = 0; i < 500; ++i) {
-            const int32_t seed = g.game.randSeed();
-            const int64_t r = g.game.random();
-            g.game.setRandSeed(seed);
-            const int64_t m = g.game.randomBelow(n);
-            ASSERT_GE(m, 0);
-            ASSERT_LT(m, n);
-            ASSERT_EQ((m - r) % n, 0) << "r " << r << " n " << n;
-        }
-    }
-}
-
 TEST(GroundScan, AColumnWithoutGroundStandsOnTheBottomRow) {
     Game g;
     g.game.eraseRect(tlbr(0, 0, 350, 520));
