@@ -84,7 +84,7 @@ public:
     std::optional<int64_t> pendingMenuChoice() const { return pendingMenuChoice_; }
     int64_t lastTick() const { return lastTick_; }
 
-    // ---- events (ToolboxEvents.cpp) ----
+    // ---- events (Toolbox.cpp) ----
     // Current tick; idles the host when the tick has not moved since the last call, so a loop waiting
     // for the next tick sleeps.
     int64_t tickCount();
@@ -106,7 +106,7 @@ public:
     // Forgets the remembered press; both masks are ignored.
     void flushEvents(int64_t mask, int64_t stopMask);
 
-    // ---- menus (ToolboxEvents.cpp) ----
+    // ---- menus (Toolbox.cpp) ----
     // Creates the menu's state on first call (all items enabled, none checked); the id is the handle.
     int64_t getMenu(int64_t menuID);
     void drawMenuBar();
@@ -120,6 +120,7 @@ public:
     static int64_t loWord(int64_t value);
 
     // ---- windows (ToolboxWindows.cpp) ----
+    // One of the three windows; an id outside them is a caller error (aborts).
     Window& window(WindowID id);
     // 256, 257 or 258: the existing window of that id. Any other number is a caller error (aborts).
     Window& getNewWindow(int64_t windowNumber);

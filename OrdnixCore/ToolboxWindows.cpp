@@ -5,12 +5,16 @@
 
 // ---- windows ----
 
-Window& Toolbox::window(WindowID id) { return windows_.at(id); }
+Window& Toolbox::window(WindowID id) {
+    const auto found = windows_.find(id);
+    ORDNIX_CHECK(found != windows_.end(), "window: the id names one of the three windows");
+    return found->second;
+}
 
 Window& Toolbox::getNewWindow(int64_t windowNumber) {
     const std::optional<WindowID> id = fromRaw<WindowID>(windowNumber);
     ORDNIX_CHECK(id.has_value(), "getNewWindow: the window number is 256, 257 or 258");
-    return windows_.at(*id);
+    return window(*id);
 }
 
 void Toolbox::setPort(Window& window) {

@@ -76,9 +76,10 @@ TEST_F(ToolboxWindows, GetNewWindowHandsOutTheExistingWindows) {
 
 using ToolboxWindowsDeathTest = ToolboxWindows;
 
-TEST_F(ToolboxWindowsDeathTest, GetNewWindowWithAnUndefinedNumberAborts) {
+TEST_F(ToolboxWindowsDeathTest, AnUndefinedWindowAborts) {
     EXPECT_DEATH(tb.getNewWindow(259), "getNewWindow: the window number is 256, 257 or 258");
     EXPECT_DEATH(tb.getNewWindow(0), "getNewWindow");
+    EXPECT_DEATH(tb.window(static_cast<WindowID>(259)), "window: the id names one of the three windows");
 }
 
 TEST_F(ToolboxWindows, VisibilityTransitionsNotifyTheHostOnce) {
