@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <mutex>
+#include <optional>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -16,9 +17,11 @@ namespace {
 
 // A shape whose spans all fall outside the port still counts as a change when it has spans at all. That
 // question is settled exactly by rasterizing the whole shape when it is at most this many rows high (or,
-// for arcs, this many pixels large); beyond that only the shape's parameters decide.
+// for arcs, this many pixels large); taller frames are walked from one change of their rows to the next
+// (see frameReaches); beyond that only the shape's parameters decide.
 constexpr int64_t exhaustiveRows = 4096;
 constexpr __int128 exhaustivePixels = 1 << 16;
+constexpr int64_t frameWalkSteps = 2048;
 
 // The rows of r with unbounded columns: every rasterizer does constant work per row over it.
 Rect rowsOf(const Rect& r) { return Rect(Shapes::unclipped.left, r.top, Shapes::unclipped.right, r.bottom); }
@@ -27,13 +30,79 @@ bool rowsAreFew(int64_t top, int64_t bottom) {
     return static_cast<__int128>(bottom) - top <= exhaustiveRows;
 }
 
-// Whether frame(outer(r), inner(r inset)) has spans anywhere; `spans(window)` builds that frame.
-template <typename FrameSpans>
-bool frameReaches(const Rect& r, PenSize pen, FrameSpans spans) {
-    if (r.isEmpty())
+// The one run a rectangle, oval or round rectangle has on row y; {0, 0} when the row is empty.
+struct Run {
+    int64_t x0 = 0;
+    int64_t x1 = 0;
+    bool operator==(const Run&) const = default;
+};
+
+template <typename Shape>
+Run runAt(const Shape& shape, int64_t y) {
+    const auto spans = shape(Rect(Shapes::unclipped.left, y, Shapes::unclipped.right, y + 1));
+    return spans.empty() ? Run{} : Run{spans.front().x0, spans.front().x1};
+}
+
+// The first row after y (at most end) whose run differs from row y's. Between y and end the run only
+// grows or only shrinks, so once it differs it never returns: a binary search finds the step.
+template <typename Shape>
+int64_t nextChange(const Shape& shape, int64_t y, int64_t end) {
+    const Run at = runAt(shape, y);
+    int64_t lo = y + 1;
+    int64_t hi = end;
+    while (lo < hi) {
+        const int64_t mid = lo + static_cast<int64_t>((static_cast<__int128>(hi) - lo) / 2);
+        if (runAt(shape, mid) != at)
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo;
+}
+
+// Whether frame(outer, inner) has a span on some row of r, where outer is a rectangle, oval or round
+// rectangle over r and inner the same kind over `hole` (r inset by the pen). Both grow row by row down
+// to the middle of their own rectangle and shrink below it, so between the two middles and the ends
+// each keeps one run over stretches of rows; one row of every stretch decides. Absent when the stretches
+// are too many to walk.
+template <typename Outer, typename Inner>
+std::optional<bool> frameHasSpans(const Rect& r, const Rect& hole, const Outer& outer, const Inner& inner) {
+    auto middle = [](const Rect& q) { return static_cast<int64_t>(q.top + (static_cast<__int128>(q.bottom) - q.top) / 2); };
+    std::vector<int64_t> cuts{r.top, r.bottom, std::clamp(middle(r), r.top, r.bottom)};
+    if (!hole.isEmpty())
+        for (int64_t cut : {hole.top, hole.bottom, middle(hole)})
+            cuts.push_back(std::clamp(cut, r.top, r.bottom));
+    std::sort(cuts.begin(), cuts.end());
+    auto rowHasSpan = [&](int64_t y) {
+        const Run o = runAt(outer, y);
+        const Run in = runAt(inner, y);
+        return o.x0 < o.x1 && (in.x0 >= in.x1 || o.x0 < in.x0 || in.x1 < o.x1);
+    };
+    // The rows at the cuts (the ends and the middles) usually decide at once.
+    for (int64_t cut : cuts)
+        if ((cut > r.top && rowHasSpan(cut - 1)) || (cut < r.bottom && rowHasSpan(cut)))
+            return true;
+    int64_t steps = 0;
+    for (size_t k = 0; k + 1 < cuts.size(); ++k)
+        for (int64_t y = cuts[k]; y < cuts[k + 1];) {
+            if (++steps > frameWalkSteps)
+                return std::nullopt;
+            if (rowHasSpan(y))
+                return true;
+            y = std::min(nextChange(outer, y, cuts[k + 1]), nextChange(inner, y, cuts[k + 1]));
+        }
+    return false;
+}
+
+// Whether frame(outer over r, inner over r inset by the pen) has spans anywhere.
+template <typename Outer, typename Inner>
+bool frameReaches(const Rect& r, PenSize pen, const Outer& outer, const Inner& inner) {
+    if (r.isEmpty() || (pen.h == 0 && pen.v == 0)) // a zero pen makes the hole the shape itself
         return false;
     if (rowsAreFew(r.top, r.bottom))
-        return !spans(rowsOf(r)).empty();
+        return !Shapes::frame(outer(rowsOf(r)), inner(rowsOf(r))).empty();
+    if (const auto exact = frameHasSpans(r, r.insetBy(pen.h, pen.v), outer, inner))
+        return *exact;
     // A positive pen size leaves the outer shape's edge rows or columns uncovered.
     return pen.h > 0 || pen.v > 0;
 }
@@ -302,9 +371,10 @@ void QuickDrawContext::frameRect(const Rect& r) {
         return;
     const PenSize pen = port_->pnSize;
     const Rect inner = r.insetBy(pen.h, pen.v);
-    auto spans = [&](const Rect& window) { return Shapes::frame(Shapes::rect(r, window), Shapes::rect(inner, window)); };
-    const auto framed = spans(clipLimits());
-    paint(framed, !framed.empty() || frameReaches(r, pen, spans), port_->pnPat, port_->pnMode);
+    auto outer = [&](const Rect& window) { return Shapes::rect(r, window); };
+    auto hole = [&](const Rect& window) { return Shapes::rect(inner, window); };
+    const auto framed = Shapes::frame(outer(clipLimits()), hole(clipLimits()));
+    paint(framed, !framed.empty() || frameReaches(r, pen, outer, hole), port_->pnPat, port_->pnMode);
 }
 
 void QuickDrawContext::paintRect(const Rect& r) {
@@ -338,9 +408,10 @@ void QuickDrawContext::frameOval(const Rect& r) {
         return;
     const PenSize pen = port_->pnSize;
     const Rect inner = r.insetBy(pen.h, pen.v);
-    auto spans = [&](const Rect& window) { return Shapes::frame(Shapes::oval(r, window), Shapes::oval(inner, window)); };
-    const auto framed = spans(clipLimits());
-    paint(framed, !framed.empty() || frameReaches(r, pen, spans), port_->pnPat, port_->pnMode);
+    auto outer = [&](const Rect& window) { return Shapes::oval(r, window); };
+    auto hole = [&](const Rect& window) { return Shapes::oval(inner, window); };
+    const auto framed = Shapes::frame(outer(clipLimits()), hole(clipLimits()));
+    paint(framed, !framed.empty() || frameReaches(r, pen, outer, hole), port_->pnPat, port_->pnMode);
 }
 
 void QuickDrawContext::paintOval(const Rect& r) {
@@ -370,12 +441,10 @@ void QuickDrawContext::frameRoundRect(const Rect& r, int64_t cornerWidth, int64_
     const Rect inner = r.insetBy(pen.h, pen.v);
     const int64_t innerWidth = detail::saturate(static_cast<__int128>(cornerWidth) - 2 * static_cast<__int128>(pen.h));
     const int64_t innerHeight = detail::saturate(static_cast<__int128>(cornerHeight) - 2 * static_cast<__int128>(pen.v));
-    auto spans = [&](const Rect& window) {
-        return Shapes::frame(Shapes::roundRect(r, cornerWidth, cornerHeight, window),
-                             Shapes::roundRect(inner, innerWidth, innerHeight, window));
-    };
-    const auto framed = spans(clipLimits());
-    paint(framed, !framed.empty() || frameReaches(r, pen, spans), port_->pnPat, port_->pnMode);
+    auto outer = [&](const Rect& window) { return Shapes::roundRect(r, cornerWidth, cornerHeight, window); };
+    auto hole = [&](const Rect& window) { return Shapes::roundRect(inner, innerWidth, innerHeight, window); };
+    const auto framed = Shapes::frame(outer(clipLimits()), hole(clipLimits()));
+    paint(framed, !framed.empty() || frameReaches(r, pen, outer, hole), port_->pnPat, port_->pnMode);
 }
 
 void QuickDrawContext::invertRoundRect(const Rect& r, int64_t cornerWidth, int64_t cornerHeight) {

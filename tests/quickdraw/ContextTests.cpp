@@ -463,6 +463,13 @@ TEST(Context, ChangeCountMovesOncePerCallEvenWhenClippedAway) {
         {"pen 0 line", [&](QuickDrawContext& qd) { qd.penSize(0, 3); qd.lineTo(5, 5); }, 0},
         {"pen 0 frame", [&](QuickDrawContext& qd) { qd.penSize(0, 0); qd.frameRect(tlbr(0, 0, 8, 8)); }, 0},
         {"pen 0 frame outside", [&](QuickDrawContext& qd) { qd.penSize(-2, 0); qd.frameOval(away); }, 0},
+        // A tall oval ten columns wide loses its end rows, and the hole two columns wider on each side
+        // covers every row it keeps: no span, although the pen is one row high.
+        {"tall thin oval frame",
+         [&](QuickDrawContext& qd) { qd.penSize(-2, 3); qd.frameOval(tlbr(-868, 136, 4797, 146)); }, 0},
+        // The same oval framed with a pen one column wide keeps its edge columns.
+        {"tall thin oval frame with a side pen",
+         [&](QuickDrawContext& qd) { qd.penSize(1, -3); qd.frameOval(tlbr(-868, 136, 4797, 146)); }, 1},
         {"flat polygon", [&](QuickDrawContext& qd) { qd.fillPoly(Polygon{{Point(0, 1), Point(7, 1)}}, Pattern::black); }, 0},
         // Tall polygons beside the port: a thin triangle has spans on its rows; a polygon of two points, or
         // a path drawn there and back, has equal crossing pairs on every row and so no span at all.
@@ -593,4 +600,58 @@ TEST(Random, DegenerateSeedsAndTheMinimumHalfWord) {
     // The sign bit of the seed is ignored.
     qd.randSeed = static_cast<int32_t>(0x80000001u);
     EXPECT_EQ(qd.random(), 16807);
+}
+
+// Shapes taller than any port, beside it or across it: the call is one change exactly when the whole
+// shape has a span, and the port shows exactly the shape's pixels inside it.
+TEST(Context, TallShapesCountAndPaintLikeTheirWholeSpans) {
+    const uint32_t seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 rng(seed);
+    auto in = [&rng](int64_t lo, int64_t hi) { return std::uniform_int_distribution<int64_t>(lo, hi)(rng); };
+    for (int i = 0; i < 60; ++i) {
+        Canvas canvas(16, 12);
+        const int64_t left = in(0, 1) == 0 ? in(-80, 10) : in(20, 200);
+        const Rect r(left, -in(0, 1000), left + in(1, 60), in(4200, 5000));
+        const int64_t ph = in(-2, 3), pv = in(-2, 3), cw = in(0, 40), ch = in(0, 40);
+        canvas.qd.penSize(ph, pv);
+        const Rect inner = r.insetBy(ph, pv);
+        std::vector<Span> whole;
+        std::string what;
+        switch (in(0, 4)) {
+        case 0:
+            canvas.qd.frameRect(r);
+            whole = Shapes::frame(Shapes::rect(r), Shapes::rect(inner));
+            what = "frameRect";
+            break;
+        case 1:
+            canvas.qd.frameOval(r);
+            whole = Shapes::frame(Shapes::oval(r), Shapes::oval(inner));
+            what = "frameOval";
+            break;
+        case 2:
+            canvas.qd.frameRoundRect(r, cw, ch);
+            whole = Shapes::frame(Shapes::roundRect(r, cw, ch), Shapes::roundRect(inner, cw - 2 * ph, ch - 2 * pv));
+            what = "frameRoundRect";
+            break;
+        default: {
+            Polygon polygon;
+            const int64_t points = in(2, 5);
+            for (int64_t k = 0; k < points; ++k)
+                polygon.points.push_back(Point(left + in(0, 40), in(-1000, 5000)));
+            if (in(0, 2) == 0) // there and back along the same path
+                for (int64_t k = points - 2; k > 0; --k)
+                    polygon.points.push_back(polygon.points[static_cast<size_t>(k)]);
+            canvas.qd.fillPoly(polygon, Pattern::black);
+            whole = Shapes::polySpans(polygon);
+            what = "fillPoly of " + std::to_string(polygon.points.size()) + " points";
+            break;
+        }
+        }
+        SCOPED_TRACE(what + " (top " + std::to_string(r.top) + ", left " + std::to_string(r.left) + ", bottom " +
+                     std::to_string(r.bottom) + ", right " + std::to_string(r.right) + ") pen " + std::to_string(ph) +
+                     "x" + std::to_string(pv) + " corner " + std::to_string(cw) + "x" + std::to_string(ch));
+        ASSERT_EQ(canvas.count(), whole.empty() ? 0 : 1);
+        ASSERT_EQ(canvas.rows(), picture(whole, tlbr(0, 0, 12, 16)));
+    }
 }
