@@ -1,6 +1,7 @@
 // The scripted host itself: virtual time, the script, input semantics, bounds and the seed seam.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <string>
 
@@ -33,6 +34,10 @@ TEST(ScriptedHost, TimeAdvancesOnlyByIdleSpinAndCallCost) {
     EXPECT_EQ(host.clockMicroseconds(), 1300);
     host.spin(100'000); // one second
     EXPECT_EQ(host.tickCount(), 60);
+    // A count far beyond any limit fails the run instead of wrapping the clock around.
+    EXPECT_THROW(host.spin(INT64_MAX), ScriptedHost::ScriptFailure);
+    host.setTimeLimitTicks(INT64_MAX);
+    EXPECT_THROW(host.spin(INT64_MAX / 10), ScriptedHost::ScriptFailure) << "the clock's own end bounds it too";
 }
 
 TEST(ScriptedHost, ShortClickIsSeenOnceAndFlushForgetsIt) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <sstream>
 #include <utility>
 
@@ -15,6 +16,14 @@ constexpr int64_t microsPerSpinPass = 10;
 constexpr int64_t defaultSoundTicks = 30;
 // Seconds from 1904-01-01 to 1970-01-01: the game's seed counts from the older epoch.
 constexpr int64_t classicEpochOffset = 2082844800;
+// The clock stops here, so that ticks (clock x 60) never overflow; the time limit is met long before.
+constexpr int64_t maxClock = std::numeric_limits<int64_t>::max() / ticksPerSecond;
+
+// a + b for non-negative b, held at maxClock.
+int64_t clockPlus(int64_t a, int64_t b) { return b > maxClock - a ? maxClock : a + b; }
+
+// micros = count x perUnit for non-negative count, held at maxClock.
+int64_t clockSpan(int64_t count, int64_t perUnit) { return count > maxClock / perUnit ? maxClock : count * perUnit; }
 
 std::string choiceText(int64_t choice) {
     std::ostringstream out;
@@ -304,9 +313,11 @@ void ScriptedHost::fail(const std::string& why) const {
 // ---- the machinery ----
 
 void ScriptedHost::advance(int64_t micros) {
-    clock_ += micros;
+    clock_ = clockPlus(clock_, micros);
     if (ticks() > timeLimitTicks_)
         fail("virtual time limit of " + std::to_string(timeLimitTicks_) + " ticks exceeded");
+    if (clock_ == maxClock)
+        fail("the virtual clock reached its end");
 }
 
 void ScriptedHost::enter(HostOp op, int64_t arg, bool runDueSteps) {
@@ -368,7 +379,7 @@ int64_t ScriptedHost::tickCount() {
 void ScriptedHost::spin(int64_t passes) {
     enter(HostOp::spin, passes);
     if (passes > 0) {
-        advance(passes * microsPerSpinPass);
+        advance(clockSpan(passes, microsPerSpinPass));
         pump();
     }
 }
@@ -544,8 +555,8 @@ void ScriptedHost::playSound(int64_t id) {
     if (sound == soundTicks_.end())
         return;
     soundsPlayed_.push_back(id);
-    const int64_t duration = sound->second * microsPerSecond / ticksPerSecond;
-    soundEnd_ = std::max(soundEnd_, clock_) + duration;
+    const int64_t duration = clockSpan(sound->second, microsPerSecond) / ticksPerSecond;
+    soundEnd_ = clockPlus(std::max(soundEnd_, clock_), duration);
 }
 
 void ScriptedHost::stopSound() {
