@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cmath>
+#include <functional>
 #include <string>
 
 #include "ScriptedHost.h"
@@ -292,15 +293,34 @@ TEST(ScriptedHost, SeedSeamGivesTheChosenSeedByTheStartUpRule) {
 }
 
 TEST(ScriptedHost, ProtocolBreachesAreRecorded) {
-    auto host = std::make_shared<ScriptedHost>();
-    Toolbox tb(host);
-    Window& targets = tb.window(WindowID::targets);
-    host->showWindow(targets);
-    host->showWindow(targets);
-    host->hideWindow(tb.window(WindowID::field));
-    Dialog dialog(1000);
-    host->closeDialog(dialog);
-    EXPECT_EQ(host->protocolErrors().size(), 3u);
+    const MenuState m256{256, true, {true, true}, {false, false}};
+    const MenuState m258{258, true, {true, true}, {false, false}};
+    struct Case {
+        const char* breach;
+        std::function<void(ScriptedHost&, Toolbox&)> calls;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"shown twice", [](ScriptedHost& h, Toolbox& t) { h.showWindow(t.window(WindowID::targets)); h.showWindow(t.window(WindowID::targets)); },
+         "showWindow(257) while shown"},
+        {"hidden while hidden", [](ScriptedHost& h, Toolbox& t) { h.hideWindow(t.window(WindowID::field)); },
+         "hideWindow(256) while hidden"},
+        {"closed with none open", [](ScriptedHost& h, Toolbox&) { h.closeDialog(Dialog(1000)); },
+         "closeDialog(1000) for a dialog that is not open"},
+        {"descending ids", [&](ScriptedHost& h, Toolbox&) { h.menusChanged({m258, m256}); },
+         "menu ids not strictly ascending"},
+        {"a menu left out", [&](ScriptedHost& h, Toolbox&) { h.menusChanged({m256, m258}); h.menusChanged({m258}); },
+         "menusChanged without menu 256"},
+        {"sound at volume 0", [](ScriptedHost& h, Toolbox&) { h.setSoundVolume(0); h.playSound(128); },
+         "playSound(128) while the volume is 0"},
+    };
+    for (const Case& c : cases) {
+        auto host = std::make_shared<ScriptedHost>();
+        Toolbox tb(host);
+        c.calls(*host, tb);
+        ASSERT_EQ(host->protocolErrors().size(), 1u) << c.breach;
+        EXPECT_NE(host->protocolErrors()[0].find(c.message), std::string::npos) << host->protocolErrors()[0];
+    }
 }
 
 } // namespace

@@ -463,6 +463,10 @@ void ScriptedHost::menusChanged(const std::vector<MenuState>& menus) {
     for (size_t i = 1; i < menus.size(); ++i)
         if (menus[i - 1].id >= menus[i].id)
             protocolErrors_.push_back("menusChanged: menu ids not strictly ascending");
+    // Menus are never removed, so a publication without one that was published before is a difference.
+    for (const MenuState& earlier : this->menus())
+        if (std::none_of(menus.begin(), menus.end(), [&](const MenuState& m) { return m.id == earlier.id; }))
+            protocolErrors_.push_back("menusChanged without menu " + std::to_string(earlier.id));
     menuPublications_.push_back(menus);
     pump();
 }
@@ -551,6 +555,8 @@ void ScriptedHost::setSoundVolume(int64_t volume) {
 
 void ScriptedHost::playSound(int64_t id) {
     enter(HostOp::playSound, id);
+    if (volume_ == 0)
+        protocolErrors_.push_back("playSound(" + std::to_string(id) + ") while the volume is 0");
     const auto sound = soundTicks_.find(id);
     if (sound == soundTicks_.end())
         return;

@@ -199,7 +199,8 @@ public:
     int64_t ticks() const;
     const std::vector<LogEntry>& log() const { return log_; }
     int64_t calls(HostOp op) const { return callCounts_[static_cast<size_t>(op)]; }
-    // Contract breaches seen (e.g. showWindow for a window already shown, closeDialog with none open).
+    // Contract breaches seen (e.g. showWindow for a window already shown, closeDialog with none open,
+    // a publication that leaves out a menu published before, playSound while the volume is 0).
     const std::vector<std::string>& protocolErrors() const { return protocolErrors_; }
 
     const std::vector<WindowEvent>& windowEvents() const { return windowEvents_; }
