@@ -515,5 +515,7 @@ void AppDelegate::quit() {
         std::_Exit(0);
     }
     host->shutDownSound();
-    QCoreApplication::quit();
+    // Not quit(): in Qt 6 that first asks every window to close, and the field window answers a close
+    // by coming here.
+    QCoreApplication::exit(0);
 }

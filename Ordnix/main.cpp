@@ -1,9 +1,13 @@
 // The ordnix executable: the Qt desktop host of the game.
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <SDL.h>
 #include <QApplication>
+#include <QSocketNotifier>
 
 #include "AppDelegate.h"
 #include "DisplayCheck.h"
@@ -27,6 +31,26 @@ void startUpMessages(QtMsgType type, const QMessageLogContext& context, const QS
         previousHandler(type, context, message);
 }
 
+int signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = write(signalPipe[1], &byte, 1);
+}
+
+// SIGINT and SIGTERM end the game the same way as "Quit Ordnix": the handler only wakes the event
+// loop, which quits from the main thread.
+void catchTerminationSignals() {
+    if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    struct sigaction action {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -42,7 +66,19 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("ordnix"));
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // SDL would otherwise turn SIGINT and SIGTERM into events nobody reads, and the game could not be
+    // stopped from a terminal.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    catchTerminationSignals();
+
     AppDelegate delegate;
+    QSocketNotifier signals(signalPipe[0], QSocketNotifier::Read);
+    signals.setEnabled(signalPipe[0] >= 0);
+    QObject::connect(&signals, &QSocketNotifier::activated, &delegate, [&delegate] {
+        char bytes[16];
+        [[maybe_unused]] const ssize_t drained = read(signalPipe[0], bytes, sizeof bytes);
+        delegate.quit();
+    });
     delegate.launch();
     return QApplication::exec();
 }
