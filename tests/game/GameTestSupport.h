@@ -114,6 +114,26 @@ struct Game {
     }
 };
 
+// The raw random() values that follow the game's current seed; R(n) replays them by the rules.
+struct Draws {
+    std::vector<int64_t> raw;
+    size_t next = 0;
+
+    explicit Draws(Ordnix& game, size_t count = 4000) {
+        const int32_t seed = game.randSeed();
+        for (size_t i = 0; i < count; ++i)
+            raw.push_back(game.random());
+        game.setRandSeed(seed);
+    }
+    // r remainder n with the sign of r, made non-negative.
+    int64_t R(int64_t n) {
+        const int64_t m = raw.at(next++) % n;
+        return m < 0 ? m + n : m;
+    }
+    // The game must have used exactly the draws replayed so far.
+    void expectConsumedBy(Ordnix& game) { EXPECT_EQ(game.random(), raw.at(next)) << "after " << next << " draws"; }
+};
+
 // Column ranges [left, right) overlap.
 inline bool columnsOverlap(int64_t l1, int64_t r1, int64_t l2, int64_t r2) { return std::max(l1, l2) < std::min(r1, r2); }
 

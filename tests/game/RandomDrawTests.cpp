@@ -9,26 +9,6 @@ using namespace gametest;
 
 namespace {
 
-// The raw random() values that follow the game's current seed; R(n) replays them by the rules.
-struct Draws {
-    std::vector<int64_t> raw;
-    size_t next = 0;
-
-    explicit Draws(Ordnix& game, size_t count = 4000) {
-        const int32_t seed = game.randSeed();
-        for (size_t i = 0; i < count; ++i)
-            raw.push_back(game.random());
-        game.setRandSeed(seed);
-    }
-    // r remainder n with the sign of r, made non-negative.
-    int64_t R(int64_t n) {
-        const int64_t m = raw.at(next++) % n;
-        return m < 0 ? m + n : m;
-    }
-    // The game must have used exactly the draws replayed so far.
-    void expectConsumedBy(Ordnix& game) { EXPECT_EQ(game.random(), raw.at(next)) << "after " << next << " draws"; }
-};
-
 // Rectangle intersection with positive height and width.
 bool overlaps(const Rect& a, const Rect& b) {
     return std::max(a.top, b.top) < std::min(a.bottom, b.bottom) && std::max(a.left, b.left) < std::min(a.right, b.right);

@@ -26,6 +26,18 @@ TEST(StartUp, FirstFieldIsAnEmptyDesertWithTheScoreLine) {
         EXPECT_EQ(game.gTargetWindow, &game.window(WindowID::targets));
         EXPECT_EQ(game.gSpeedWindow, &game.window(WindowID::ballSpeed));
 
+        // Start-up sites the cannons once from the fresh seed and the first field sites them again: the
+        // field's cannons come from draws 4 to 6, and nothing else draws before the first command.
+        Game ref;
+        ref.game.setRandSeed(seed);
+        Draws d(ref.game, 8);
+        std::array<int64_t, 3> site{};
+        for (int pass = 0; pass < 2; ++pass)
+            site = {d.R(175) + 30, d.R(175) + 306, d.R(40) + 220};
+        EXPECT_EQ((std::array<int64_t, 4>{game.gCanLX, game.gCanRX, game.gCanLY, game.gCanRY}),
+                  (std::array<int64_t, 4>{site[0], site[1], site[2], site[2]}));
+        d.expectConsumedBy(game);
+
         // "DESERT": both cannons at one height 220..259, standing on one flat ground line.
         EXPECT_EQ(game.gTerrain, 0);
         EXPECT_EQ(game.gCanLY, game.gCanRY);
