@@ -1,6 +1,8 @@
 // Event calls: ticks, the button, the mouse, event polling and menu readiness.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "ScriptedHost.h"
 #include "Toolbox.h"
 
@@ -14,77 +16,47 @@ struct ToolboxEvents : ::testing::Test {
 };
 
 TEST_F(ToolboxEvents, TickCountIdlesOnlyWhenTheTickStandsStill) {
-    const int64_t first = tb.tickCount();
-    EXPECT_EQ(host->calls(HostOp::idle), 0) << "the first call has no earlier tick to compare with";
-    const int64_t second = tb.tickCount();
-    EXPECT_EQ(second, first);
-    EXPECT_EQ(host->calls(HostOp::idle), 1);
-    EXPECT_EQ(tb.lastTick(), second);
-
-    host->spin(2000); // 20 ms: more than one tick later
-    const int64_t third = tb.tickCount();
-    EXPECT_GT(third, second);
-    EXPECT_EQ(host->calls(HostOp::idle), 1) << "a moved tick does not idle";
-}
-
-TEST_F(ToolboxEvents, LoopWaitingForTheNextTickSleepsInsteadOfSpinning) {
     const int64_t start = tb.tickCount();
+    EXPECT_EQ(host->calls(HostOp::idle), 0) << "the first call has no earlier tick to compare with";
     int64_t now = start;
-    while (now == start)
+    while (now == start) {
         now = tb.tickCount();
-    EXPECT_EQ(now, start + 1);
-    // Every call in between saw the same tick and idled; the first and the last did not.
-    EXPECT_EQ(host->calls(HostOp::idle), host->calls(HostOp::tickCount) - 2);
-    EXPECT_GT(host->calls(HostOp::idle), 0);
-}
-
-TEST_F(ToolboxEvents, TicksNeverDecrease) {
-    int64_t previous = tb.tickCount();
-    for (int i = 0; i < 2000; ++i) {
-        const int64_t tick = tb.tickCount();
-        ASSERT_GE(tick, previous);
-        previous = tick;
+        EXPECT_EQ(tb.lastTick(), now);
     }
-    EXPECT_GT(previous, 0);
+    EXPECT_EQ(now, start + 1) << "ticks never jump or go back while polled";
+    // Every call in between saw the same tick and idled; the first and the last did not.
+    EXPECT_GT(host->calls(HostOp::idle), 0);
+    EXPECT_EQ(host->calls(HostOp::idle), host->calls(HostOp::tickCount) - 2);
 }
 
-TEST_F(ToolboxEvents, ButtonIdlesFirstAndSeesAShortClickExactlyOnce) {
-    host->setMouse(WindowID::field, 5, 5);
-    host->setButton(true);
-    host->setButton(false); // pressed and released between two polls
-    EXPECT_TRUE(tb.button());
-    EXPECT_FALSE(tb.button());
-    EXPECT_EQ(host->calls(HostOp::idle), 2);
-    EXPECT_EQ(host->calls(HostOp::button), 2);
-    ASSERT_GE(host->log().size(), 2u);
-    EXPECT_EQ(host->log()[0].op, HostOp::idle) << "idle comes before the button query";
-}
-
-TEST_F(ToolboxEvents, HeldButtonReadsTrueUntilReleased) {
-    host->setButton(true);
-    EXPECT_TRUE(tb.button());
-    EXPECT_TRUE(tb.button());
-    EXPECT_TRUE(tb.waitMouseUp());
-    host->setButton(false);
-    EXPECT_FALSE(tb.waitMouseUp());
-    EXPECT_FALSE(tb.button());
-}
-
-TEST_F(ToolboxEvents, WaitMouseUpDoesNotIdle) {
-    host->setButton(true);
-    EXPECT_TRUE(tb.waitMouseUp());
-    EXPECT_EQ(host->calls(HostOp::idle), 0);
-}
-
-TEST_F(ToolboxEvents, FlushEventsForgetsTheRememberedPressButNotTheHeldButton) {
-    host->setButton(true);
-    host->setButton(false);
-    tb.flushEvents(Toolbox::everyEvent, 0);
-    EXPECT_FALSE(tb.button());
-
-    host->setButton(true);
-    tb.flushEvents(Toolbox::everyEvent, 0);
-    EXPECT_TRUE(tb.button()) << "the button is still held";
+TEST_F(ToolboxEvents, ButtonSeesAShortClickOnceAndWaitMouseUpDoesNotIdle) {
+    ScriptedHost& h = *host;
+    const auto click = [&] { h.setButton(true), h.setButton(false); };
+    const auto flush = [&] { tb.flushEvents(Toolbox::everyEvent, 0); };
+    const auto button = [&] { return tb.button(); };
+    const auto waitMouseUp = [&] { return tb.waitMouseUp(); };
+    struct Step {
+        const char* what;
+        std::function<void()> input;
+        std::function<bool()> call;
+        bool result;
+        int64_t idles; // idle calls the call makes
+    };
+    const Step steps[] = {
+        {"a click between two polls", click, button, true, 1},
+        {"nothing since", [] {}, button, false, 1},
+        {"held", [&] { h.setButton(true); }, waitMouseUp, true, 0},
+        {"held and flushed", flush, button, true, 1},
+        {"released", [&] { h.setButton(false); }, waitMouseUp, false, 0},
+        {"a click, then flushEvents", [&] { click(), flush(); }, button, false, 1},
+    };
+    for (const Step& step : steps) {
+        step.input();
+        const int64_t idles = host->calls(HostOp::idle);
+        EXPECT_EQ(step.call(), step.result) << step.what;
+        EXPECT_EQ(host->calls(HostOp::idle) - idles, step.idles) << step.what;
+    }
+    EXPECT_EQ(host->log()[0].op, HostOp::idle) << "button idles before it asks the host";
 }
 
 TEST_F(ToolboxEvents, GetMouseAnswersInTheCurrentWindowsLocalCoordinates) {
@@ -98,18 +70,18 @@ TEST_F(ToolboxEvents, GetMouseAnswersInTheCurrentWindowsLocalCoordinates) {
         {WindowID::field, Point(100, 120), Point(100, 100)},
         {WindowID::targets, Point(100, 120), Point(90, 85)},
         {WindowID::ballSpeed, Point(100, 120), Point(3, 65)},
-        {WindowID::field, Point(-3, 5), Point(-3, -15)},       // left of and above: negative
+        {WindowID::field, Point(-3, 5), Point(-3, -15)},         // left of and above: negative
         {WindowID::ballSpeed, Point(600, 400), Point(503, 345)}, // beyond: not clamped
     };
     for (const Case& c : cases) {
         tb.setPort(tb.window(c.port));
         host->setMouseGlobal(c.global);
         Point mouse;
-        tb.getMouse(mouse);
-        EXPECT_EQ(mouse, c.local) << "window " << rawValue(c.port);
         Point hv;
+        tb.getMouse(mouse);
         tb.getMouseHV(hv);
-        EXPECT_EQ(hv, mouse);
+        EXPECT_EQ(mouse, c.local) << "window " << rawValue(c.port);
+        EXPECT_EQ(hv, c.local) << "window " << rawValue(c.port);
     }
 }
 
@@ -118,52 +90,36 @@ TEST_F(ToolboxEvents, GetNextEventWithoutAChoiceIdlesAndLeavesTheEventAlone) {
     const Toolbox::EventRecord before = event;
     EXPECT_FALSE(tb.getNextEvent(Toolbox::everyEvent, event));
     EXPECT_EQ(event, before);
-    EXPECT_TRUE(host->readyForMenus());
     EXPECT_FALSE(tb.pendingMenuChoice().has_value());
+    const HostOp expected[] = {HostOp::setReadyForMenus, HostOp::takeMenuChoice, HostOp::idle};
     ASSERT_EQ(host->log().size(), 3u);
-    EXPECT_EQ(host->log()[0].op, HostOp::setReadyForMenus);
-    EXPECT_EQ(host->log()[0].arg, 1);
-    EXPECT_EQ(host->log()[1].op, HostOp::takeMenuChoice);
-    EXPECT_EQ(host->log()[2].op, HostOp::idle);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(host->log()[i].op, expected[i]) << i;
+    EXPECT_EQ(host->log()[0].arg, 1) << "ready for menus";
 }
 
 TEST_F(ToolboxEvents, GetNextEventTurnsAChoiceIntoAPressInTheMenuBar) {
     Toolbox::EventRecord event;
-    EXPECT_FALSE(tb.getNextEvent(Toolbox::everyEvent, event)); // the core is now ready
+    tb.getNextEvent(Toolbox::everyEvent, event); // the core is now ready
     const int64_t choice = (258 << 16) + 3;
     ASSERT_TRUE(host->offerMenuChoice(choice));
     host->spin(5000);
     const int64_t idlesBefore = host->calls(HostOp::idle);
 
     ASSERT_TRUE(tb.getNextEvent(Toolbox::everyEvent, event));
-    EXPECT_EQ(event.what, Toolbox::mouseDown);
-    EXPECT_EQ(event.message, 0);
-    EXPECT_EQ(event.where, Point(0, -10));
-    EXPECT_EQ(event.modifiers, 0);
-    EXPECT_EQ(event.when, host->ticks());
-    EXPECT_EQ(event.when, 3) << "50 ms of virtual time are 3 ticks";
+    EXPECT_EQ(event, (Toolbox::EventRecord{Toolbox::mouseDown, 0, 3, Point(0, -10), 0}))
+        << "50 ms of virtual time are 3 ticks";
     EXPECT_EQ(tb.pendingMenuChoice(), choice);
     EXPECT_EQ(host->calls(HostOp::idle), idlesBefore) << "no idle when a choice was waiting";
 
-    Window* window = &tb.window(WindowID::field);
-    EXPECT_EQ(tb.findWindow(event.where, window), Toolbox::inMenuBar);
-    EXPECT_EQ(window, nullptr);
-}
-
-TEST_F(ToolboxEvents, FindWindowClassifiesByTheScreensTopEdge) {
-    struct Case {
-        Point where;
-        int64_t part;
+    // findWindow puts the synthesized press in the menu bar: everything above the screen's top edge.
+    const std::pair<Point, int64_t> parts[] = {
+        {event.where, Toolbox::inMenuBar}, {Point(300, -1), Toolbox::inMenuBar},
+        {Point(0, 0), Toolbox::inContent}, {Point(-50, 200), Toolbox::inContent},
     };
-    const Case cases[] = {
-        {Point(0, -10), Toolbox::inMenuBar},
-        {Point(300, -1), Toolbox::inMenuBar},
-        {Point(0, 0), Toolbox::inContent},
-        {Point(-50, 200), Toolbox::inContent},
-    };
-    for (const Case& c : cases) {
-        Window* window = &tb.window(WindowID::targets);
-        EXPECT_EQ(tb.findWindow(c.where, window), c.part) << "v " << c.where.v << " h " << c.where.h;
+    for (const auto& [where, part] : parts) {
+        Window* window = &tb.window(WindowID::field);
+        EXPECT_EQ(tb.findWindow(where, window), part) << "v " << where.v << " h " << where.h;
         EXPECT_EQ(window, nullptr);
     }
 }
@@ -178,21 +134,16 @@ TEST_F(ToolboxEvents, ReadinessLastsFromGetNextEventUntilMenuSelect) {
     ASSERT_TRUE(host->offerMenuChoice((258 << 16) + 2));
     ASSERT_TRUE(host->offerMenuChoice((258 << 16) + 3));
     ASSERT_TRUE(tb.getNextEvent(Toolbox::everyEvent, event));
+    EXPECT_TRUE(host->readyForMenus()) << "still ready until menuSelect";
     EXPECT_EQ(tb.menuSelect(event.where), (258 << 16) + 2);
     EXPECT_FALSE(host->readyForMenus());
-    EXPECT_TRUE(host->queuedMenuChoices().empty()) << "ending readiness discards the queue";
 
-    // Neither the choice made before readiness nor the discarded one arrives later.
+    // Neither the choice made before readiness nor the one discarded by menuSelect arrives later.
     EXPECT_FALSE(tb.getNextEvent(Toolbox::everyEvent, event));
     EXPECT_EQ(host->deliveredMenuChoices(), std::vector<int64_t>{(258 << 16) + 2});
     EXPECT_EQ(host->droppedMenuChoices(), (std::vector<int64_t>{(258 << 16) + 1, (258 << 16) + 3}));
-}
 
-TEST_F(ToolboxEvents, SecondEventBeforeMenuSelectReplacesThePendingChoice) {
-    for (int64_t id = 256; id <= 264; ++id)
-        tb.getMenu(id);
-    Toolbox::EventRecord event;
-    tb.getNextEvent(Toolbox::everyEvent, event);
+    // A second event before menuSelect replaces the pending choice.
     host->offerMenuChoice((260 << 16) + 1);
     host->offerMenuChoice((260 << 16) + 2);
     ASSERT_TRUE(tb.getNextEvent(Toolbox::everyEvent, event));
