@@ -102,6 +102,17 @@ void checkField(Game& g, int64_t terrain, int32_t seed, FieldOptions options) {
     const Rect canR = game.gCanRRect;
     auto reference = groundAndCannons(terrain, seed);
     EXPECT_EQ(reference->game.gCanLRect, canL) << "the replay sites the same cannons";
+    // The cannons are drawn after the ground and nothing later reaches their areas: each area shows
+    // exactly its cannon as drawn on an empty field.
+    Game alone;
+    alone.game.gCanLX = game.gCanLX;
+    alone.game.gCanLY = game.gCanLY;
+    alone.game.gCanRX = game.gCanRX;
+    alone.game.gCanRY = game.gCanRY;
+    alone.game.drawRightCannon();
+    alone.game.drawLeftCannon();
+    EXPECT_EQ(g.field().dump(canL), alone.field().dump(canL));
+    EXPECT_EQ(g.field().dump(canR), alone.field().dump(canR));
 
     struct Building {
         const char* name;
