@@ -107,14 +107,94 @@ bool frameReaches(const Rect& r, PenSize pen, const Outer& outer, const Inner& i
     return pen.h > 0 || pen.v > 0;
 }
 
+// The first index after `from` (at most `to`) where pred differs from pred(from); pred changes at most
+// once between them.
+template <typename Pred>
+int64_t firstChange(const Pred& pred, int64_t from, int64_t to) {
+    const bool at = pred(from);
+    int64_t lo = from + 1;
+    int64_t hi = to;
+    while (lo < hi) {
+        const int64_t mid = lo + static_cast<int64_t>((static_cast<__int128>(hi) - lo) / 2);
+        if (pred(mid) != at)
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo;
+}
+
+int64_t floorHalf(__int128 value) { return static_cast<int64_t>(value >= 0 ? value / 2 : -((-value + 1) / 2)); }
+
+// Whether some pixel of the oval of r lies in the wedge, for an oval fewer than `thinLimit` pixels across
+// in one direction. Along each line of pixels in the thin direction's crosswise sense (a column of a
+// narrow oval, a row of a flat one), cut at the centre, the angle of the pixels moves monotonically over
+// at most 90 degrees: it crosses the wedge's start at most once (found by a binary search on the half
+// plane that begins there) and on either side of that crossing the wedge test is monotone, so the end
+// pixels of the two pieces decide. Every pixel tested goes through the rasterizer's own rule.
+bool thinArcReaches(const Rect& r, int64_t startAngle, int64_t arcAngle, int64_t normalizedStart) {
+    auto inWedge = [&](int64_t x, int64_t y) { return !Shapes::arc(r, startAngle, arcAngle, Rect(x, y, x + 1, y + 1)).empty(); };
+    auto inHalfPlane = [&](int64_t x, int64_t y) {
+        return !Shapes::arc(r, normalizedStart, 180, Rect(x, y, x + 1, y + 1)).empty();
+    };
+    auto segmentReaches = [&](auto pixel, int64_t from, int64_t to) {
+        if (from >= to)
+            return false;
+        const int64_t cut = firstChange([&](int64_t i) { return inHalfPlane(pixel(i).h, pixel(i).v); }, from, to);
+        for (auto [a, b] : {std::pair(from, cut), std::pair(cut, to)})
+            if (a < b && (inWedge(pixel(a).h, pixel(a).v) || inWedge(pixel(b - 1).h, pixel(b - 1).v)))
+                return true;
+        return false;
+    };
+    const int64_t midRow = floorHalf(static_cast<__int128>(r.top) + r.bottom);
+    const int64_t midColumn = floorHalf(static_cast<__int128>(r.left) + r.right);
+    if (static_cast<__int128>(r.right) - r.left <= static_cast<__int128>(r.bottom) - r.top) {
+        for (int64_t x = r.left; x < r.right; ++x) {
+            auto inOval = [&](int64_t y) { return !Shapes::oval(r, Rect(x, y, x + 1, y + 1)).empty(); };
+            auto pixel = [x](int64_t y) { return Point(x, y); };
+            // The oval's rows grow down to the middle row and shrink below it.
+            if (midRow > r.top && inOval(midRow - 1)) {
+                const int64_t first = inOval(r.top) ? r.top : firstChange(inOval, r.top, midRow);
+                if (segmentReaches(pixel, first, midRow))
+                    return true;
+            }
+            if (midRow < r.bottom && inOval(midRow) && segmentReaches(pixel, midRow, firstChange(inOval, midRow, r.bottom)))
+                return true;
+        }
+    } else {
+        for (int64_t y = r.top; y < r.bottom; ++y) {
+            const auto row = Shapes::oval(r, Rect(Shapes::unclipped.left, y, Shapes::unclipped.right, y + 1));
+            if (row.empty())
+                continue;
+            auto pixel = [y](int64_t x) { return Point(x, y); };
+            if (segmentReaches(pixel, row.front().x0, std::min(row.front().x1, midColumn)) ||
+                segmentReaches(pixel, std::max(row.front().x0, midColumn), row.front().x1))
+                return true;
+        }
+    }
+    return false;
+}
+
 bool arcReaches(const Rect& r, int64_t startAngle, int64_t arcAngle) {
     if (r.isEmpty() || arcAngle == 0)
         return false;
+    if (arcAngle <= -360 || arcAngle >= 360)
+        return true; // the whole oval, which a non-empty rectangle always has
     const __int128 height = static_cast<__int128>(r.bottom) - r.top;
     const __int128 width = static_cast<__int128>(r.right) - r.left;
     if (height <= exhaustivePixels && width <= exhaustivePixels && height * width <= exhaustivePixels)
         return !Shapes::arc(r, startAngle, arcAngle, r).empty();
-    return true;
+    // At least thinLimit pixels each way: the wedge (one degree or more) holds a disk around its bisector,
+    // well inside the oval, wider than the pixel grid's diagonal, so some pixel centre lies in it.
+    constexpr __int128 thinLimit = 600;
+    if (height >= thinLimit && width >= thinLimit)
+        return true;
+    // The wedge runs clockwise from its start; the rasterizer takes starts beyond 2^53 modulo 360.
+    __int128 start = arcAngle < 0 ? static_cast<__int128>(startAngle) + arcAngle : startAngle;
+    constexpr __int128 exactLimit = static_cast<__int128>(1) << 53;
+    if (start > exactLimit || start < -exactLimit)
+        start %= 360;
+    return thinArcReaches(r, startAngle, arcAngle, static_cast<int64_t>(start));
 }
 
 // Whether every slanted or vertical edge of the closed polygon is retraced by another one (a polygon of

@@ -448,6 +448,16 @@ TEST(Context, ChangeCountMovesOncePerCallEvenWhenClippedAway) {
         {"invertRoundRect outside", [&](QuickDrawContext& qd) { qd.invertRoundRect(away, 5, 5); }, 1},
         {"paintArc outside", [&](QuickDrawContext& qd) { qd.paintArc(away, 10, 30); }, 1},
         {"line far", [&](QuickDrawContext& qd) { qd.moveTo(kMin, kMin); qd.lineTo(kMin + 5, kMin); }, 1},
+        // An oval 8 columns wide and 9000 rows high: every pixel centre lies at least 1/16 of the width
+        // beside the vertical axis and within half the height of the centre, so more than 7.1 degrees
+        // from twelve and six o'clock. Wedges within 7 degrees of them hold no pixel; a wider one does.
+        {"narrow tall arc", [&](QuickDrawContext& qd) { qd.paintArc(tlbr(-4000, 100, 5000, 108), 0, 5); }, 0},
+        {"narrow tall arc across twelve", [&](QuickDrawContext& qd) { qd.paintArc(tlbr(-4000, 100, 5000, 108), 355, 10); }, 0},
+        {"narrow tall arc across six", [&](QuickDrawContext& qd) { qd.paintArc(tlbr(-4000, 100, 5000, 108), 185, -10); }, 0},
+        {"wider tall arc", [&](QuickDrawContext& qd) { qd.paintArc(tlbr(-4000, 100, 5000, 108), 0, 10); }, 1},
+        // The same turned on its side: three o'clock is 7.1 degrees from every pixel.
+        {"narrow flat arc", [&](QuickDrawContext& qd) { qd.paintArc(tlbr(100, -4000, 108, 5000), 85, 10); }, 0},
+        {"flat arc beside three", [&](QuickDrawContext& qd) { qd.paintArc(tlbr(100, -4000, 108, 5000), 80, 5); }, 1},
         {"polygon far",
          [&](QuickDrawContext& qd) {
              const Polygon p{{Point(kMax - 9, 0), Point(kMax, 0), Point(kMax, 9)}};
@@ -652,6 +662,31 @@ TEST(Context, TallShapesCountAndPaintLikeTheirWholeSpans) {
                      std::to_string(r.bottom) + ", right " + std::to_string(r.right) + ") pen " + std::to_string(ph) +
                      "x" + std::to_string(pv) + " corner " + std::to_string(cw) + "x" + std::to_string(ch));
         ASSERT_EQ(canvas.count(), whole.empty() ? 0 : 1);
+        ASSERT_EQ(canvas.rows(), picture(whole, tlbr(0, 0, 12, 16)));
+    }
+}
+
+// Arcs over more pixels than a port could hold, narrow one way: one change exactly when the whole wedge
+// has a pixel.
+TEST(Context, LargeNarrowArcsCountLikeTheirWholeSpans) {
+    const uint32_t seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 rng(seed);
+    auto in = [&rng](int64_t lo, int64_t hi) { return std::uniform_int_distribution<int64_t>(lo, hi)(rng); };
+    for (int i = 0; i < 24; ++i) {
+        const int64_t thin = in(1, 8);
+        const int64_t along = 65537 / thin + in(1, 3000);
+        const bool tall = in(0, 1) == 0;
+        const int64_t left = in(20, 60), top = -in(0, along);
+        const Rect r(left, top, left + (tall ? thin : along), top + (tall ? along : thin));
+        const int64_t start = in(0, 3) == 0 ? in(-100000, 100000) : in(-400, 400);
+        const int64_t sweep = in(0, 1) == 0 ? in(-12, 12) : in(-359, 359);
+        Canvas canvas(16, 12);
+        canvas.qd.paintArc(r, start, sweep);
+        const std::vector<Span> whole = Shapes::arc(r, start, sweep);
+        ASSERT_EQ(canvas.count(), whole.empty() ? 0 : 1)
+            << "(top " << r.top << ", left " << r.left << ", bottom " << r.bottom << ", right " << r.right << ") start "
+            << start << " arc " << sweep;
         ASSERT_EQ(canvas.rows(), picture(whole, tlbr(0, 0, 12, 16)));
     }
 }
