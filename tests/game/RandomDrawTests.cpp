@@ -15,11 +15,11 @@ bool overlaps(const Rect& a, const Rect& b) {
 }
 
 TEST(RandomDraws, CannonSitesByTerrain) {
+    Game g;
+    Ordnix& game = g.game;
     for (int64_t terrain = 0; terrain <= 3; ++terrain) {
         for (int32_t seed = 1; seed <= 200; ++seed) {
             SCOPED_TRACE(std::string(terrainNames[terrain]) + ", seed " + std::to_string(seed));
-            Game g;
-            Ordnix& game = g.game;
             game.gTerrain = terrain;
             game.setRandSeed(seed);
             Draws d(game, 8);
@@ -59,11 +59,11 @@ TEST(RandomDraws, CannonSitesByTerrain) {
 }
 
 TEST(RandomDraws, GroundStepsLeftwardThenRightwardPastTheRightPlatform) {
+    Game g;
+    Ordnix& game = g.game;
     for (int64_t terrain = 0; terrain <= 3; ++terrain) {
         for (int32_t seed = 300; seed < 340; ++seed) {
             SCOPED_TRACE(std::string(terrainNames[terrain]) + ", seed " + std::to_string(seed));
-            Game g;
-            Ordnix& game = g.game;
             game.gTerrain = terrain;
             game.gRoughness = roughnessOf[terrain];
             game.setRandSeed(seed);
@@ -125,11 +125,11 @@ TEST(RandomDraws, GroundStepsLeftwardThenRightwardPastTheRightPlatform) {
 
 TEST(RandomDraws, BuildingSitesRetryUntilClearOfTheirSide) {
     // Cannons in the middle of each side leave room on both sides of them; flat ground at row 230.
+    Game g;
+    Ordnix& game = g.game;
     for (int64_t hospitals : {0, 1}) {
         for (int32_t seed = 1; seed <= 60; ++seed) {
             SCOPED_TRACE("hospitals " + std::to_string(hospitals) + ", seed " + std::to_string(seed));
-            Game g;
-            Ordnix& game = g.game;
             game.fillRect(tlbr(230, 0, 322, 512), game.black);
             game.gCanLRect = tlbr(200, 80, 222, 140);
             game.gCanRRect = tlbr(200, 340, 222, 420);
@@ -181,12 +181,13 @@ TEST(RandomDraws, TreesCountDownFromNToTwoOddLeftEvenRight) {
     struct Options {
         int64_t hospitals, posts;
     };
+    Game g;
+    Ordnix& game = g.game;
     for (Options o : {Options{0, 0}, Options{1, 0}, Options{0, 1}, Options{1, 1}}) {
         for (int32_t seed = 1; seed <= 40; ++seed) {
             SCOPED_TRACE("hospitals " + std::to_string(o.hospitals) + ", posts " + std::to_string(o.posts) + ", seed " +
                          std::to_string(seed));
-            Game g;
-            Ordnix& game = g.game;
+            game.eraseRect(tlbr(0, 0, 350, 520));
             game.fillRect(tlbr(240, 0, 322, 512), game.black);
             game.gCanLRect = tlbr(200, 60, 222, 100);
             game.gCanRRect = tlbr(200, 400, 222, 440);
@@ -228,14 +229,14 @@ TEST(RandomDraws, TreesCountDownFromNToTwoOddLeftEvenRight) {
         }
     }
     // Trees off: no draw, gTree 0.
-    Game g;
-    g.game.gTrees = 0;
-    g.game.gTree = 7;
-    Draws d(g.game, 1);
-    g.game.plantTrees();
-    EXPECT_EQ(g.game.gTree, 0);
-    EXPECT_EQ(g.game.gNumTrees, 0);
-    d.expectConsumedBy(g.game);
+    game.gTrees = 0;
+    game.gTree = 7;
+    game.gNumTrees = 0;
+    Draws d(game, 1);
+    game.plantTrees();
+    EXPECT_EQ(game.gTree, 0);
+    EXPECT_EQ(game.gNumTrees, 0);
+    d.expectConsumedBy(game);
 }
 
 } // namespace
