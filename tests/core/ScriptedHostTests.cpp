@@ -84,27 +84,28 @@ TEST(ScriptedHost, DragMovesThePointerInStepsWhileTheButtonIsDown) {
     EXPECT_EQ(host->mouseGlobal(), Point(15, 41));
 }
 
-TEST(ScriptedHost, WaitForConditions) {
+TEST(ScriptedHost, StepsWaitForConditionsCheckedAtTheStartOfEachCall) {
     auto host = std::make_shared<ScriptedHost>();
     Toolbox tb(host);
-    std::vector<std::string> order;
+    std::string order;
+    const auto note = [&](std::string what) { host->perform(what, [&order, what](ScriptedHost&) { order += what; }); };
     host->waitForWindowShown(WindowID::targets);
-    host->perform("note shown", [&](ScriptedHost&) { order.push_back("shown"); });
+    note("shown ");
     host->waitForCalls(HostOp::sysBeep, 2);
-    host->perform("note beeps", [&](ScriptedHost&) { order.push_back("two beeps"); });
+    note("two beeps ");
     host->waitUntil("the volume is 0", [](const ScriptedHost& h) { return h.volume() == 0; });
-    host->perform("note silence", [&](ScriptedHost&) { order.push_back("silent"); });
+    note("silent");
 
     tb.sysBeep(1);
     tb.showWindow(tb.window(WindowID::targets));
-    EXPECT_EQ(order, std::vector<std::string>{"shown"});
+    EXPECT_EQ(order, "shown ");
     tb.sysBeep(1); // one beep since the wait began
     tb.sysBeep(1);
-    EXPECT_EQ(order, (std::vector<std::string>{"shown", "two beeps"}));
+    EXPECT_EQ(order, "shown two beeps ");
     tb.setSoundVol(0);
-    EXPECT_EQ(order, (std::vector<std::string>{"shown", "two beeps"})) << "steps run at the start of a call";
+    EXPECT_EQ(order, "shown two beeps ") << "the volume changed after this call's check";
     tb.stopSound();
-    EXPECT_EQ(order, (std::vector<std::string>{"shown", "two beeps", "silent"}));
+    EXPECT_EQ(order, "shown two beeps silent");
     EXPECT_TRUE(host->scriptDone());
 }
 

@@ -11,7 +11,8 @@
 //   clock * 60 / 1'000'000. When the clock passes the time limit (default 10 virtual minutes), the
 //   call throws ScriptFailure with a message naming the time, the script step being waited for and
 //   the last calls; the exception unwinds the game back to run(), which reports it as a test failure.
-//   No test hangs: a blocked alert/modalDialog with no step left to answer it fails the same way.
+//   No test hangs: a blocked alert/modalDialog with no step left to answer it fails the same way, and
+//   so does a wait so long (a huge spin count) that the clock would reach its int64 end.
 //
 // The script
 //   Steps run in the order they were added. A step may wait for a condition (N ticks, the core
