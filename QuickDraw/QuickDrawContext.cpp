@@ -1,9 +1,11 @@
 #include "QuickDrawContext.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <mutex>
+#include <numbers>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -146,6 +148,25 @@ bool thinArcReaches(const Rect& r, int64_t startAngle, int64_t arcAngle, int64_t
                 return true;
         return false;
     };
+    // Pixels on the wedge's middle line usually answer at once.
+    {
+        const double sweep = std::abs(static_cast<double>(arcAngle));
+        const double middle = (static_cast<double>(normalizedStart) + sweep / 2) * std::numbers::pi / 180;
+        const double cx = (static_cast<double>(r.left) + static_cast<double>(r.right)) / 2;
+        const double cy = (static_cast<double>(r.top) + static_cast<double>(r.bottom)) / 2;
+        const double sw = static_cast<double>(static_cast<__int128>(r.right) - r.left);
+        const double sh = static_cast<double>(static_cast<__int128>(r.bottom) - r.top);
+        auto clampTo = [](double value, int64_t lo, int64_t hi) {
+            const __int128 v = static_cast<__int128>(std::clamp(value, static_cast<double>(lo), static_cast<double>(hi)));
+            return static_cast<int64_t>(std::clamp<__int128>(v, lo, hi));
+        };
+        for (double radius : {0.1, 0.25, 0.4, 0.49}) {
+            const int64_t x = clampTo(std::floor(cx + radius * std::sin(middle) * sw), r.left, r.right - 1);
+            const int64_t y = clampTo(std::floor(cy - radius * std::cos(middle) * sh), r.top, r.bottom - 1);
+            if (inWedge(x, y))
+                return true;
+        }
+    }
     const int64_t midRow = floorHalf(static_cast<__int128>(r.top) + r.bottom);
     const int64_t midColumn = floorHalf(static_cast<__int128>(r.left) + r.right);
     if (static_cast<__int128>(r.right) - r.left <= static_cast<__int128>(r.bottom) - r.top) {
