@@ -119,6 +119,9 @@ TEST_F(ToolboxDialogs, SoundCallsReachTheHost) {
     EXPECT_EQ(host->calls(HostOp::idle), idles + 1) << "soundDone idles";
     tb.stopSound();
     EXPECT_TRUE(tb.soundDone());
+    host->playSound(999); // no such sound: nothing plays
+    EXPECT_TRUE(tb.soundDone());
+    EXPECT_EQ(host->soundsPlayed(), (std::vector<int64_t>{128, 131}));
 
     tb.sysBeep(30);
     tb.sysBeep(1);
