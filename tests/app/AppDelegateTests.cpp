@@ -1,0 +1,474 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "AppDelegate.h"
+#include "AppTestSupport.h"
+#include "Ordnix.h"
+#include "Settings.h"
+
+namespace {
+
+class AppDelegateTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testApplication();
+        QSettings(QStringLiteral("Ordnix"), QStringLiteral("Ordnix")).remove(Settings::scaleKey);
+        delegate = std::make_unique<AppDelegate>();
+        delegate->dumpDirectory.clear();
+        delegate->launch(false);
+        QCoreApplication::processEvents();
+    }
+    void TearDown() override {
+        delegate.reset();
+        QCoreApplication::processEvents();
+    }
+
+    QMenuBar& bar() { return *delegate->fieldWindow->menuBar(); }
+    QMenu* menu(int index) { return bar().actions().at(index)->menu(); }
+    static QString plain(QString text) { return text.replace(QStringLiteral("&&"), QStringLiteral("&")); }
+
+    void press(QWidget* widget, QPoint at, QEvent::Type type = QEvent::MouseButtonPress) {
+        QMouseEvent event(type, QPointF(at), QPointF(widget->mapToGlobal(at)), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(widget, &event);
+    }
+    void click(QWidget* widget, QPoint at) {
+        press(widget, at);
+        press(widget, at, QEvent::MouseButtonRelease);
+    }
+
+    static MenuState state(int64_t id, bool enabled, std::vector<bool> items, std::vector<bool> checked) {
+        MenuState s;
+        s.id = id;
+        s.enabled = enabled;
+        s.itemEnabled = std::move(items);
+        s.itemChecked = std::move(checked);
+        return s;
+    }
+
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+TEST_F(AppDelegateTest, MenuBarHoldsTheApplicationViewAndSevenGameMenus) {
+    const QStringList titles = {QStringLiteral("Ordnix"),  QStringLiteral("View"),   QStringLiteral("Terrain"),
+                                QStringLiteral("Targets"), QStringLiteral("Wind"),   QStringLiteral("R&R"),
+                                QStringLiteral("Battle"),  QStringLiteral("Sound"),  QStringLiteral("Explosions")};
+    ASSERT_EQ(bar().actions().size(), titles.size());
+    for (int i = 0; i < titles.size(); ++i)
+        EXPECT_EQ(plain(bar().actions().at(i)->text()), titles.at(i)) << i;
+
+    const QList<QAction*> application = menu(0)->actions();
+    ASSERT_EQ(application.size(), 3);
+    EXPECT_EQ(application.at(0)->text(), QString::fromUtf8("About Ordnix\u2026"));
+    EXPECT_TRUE(application.at(1)->isSeparator());
+    EXPECT_EQ(application.at(2)->text(), QStringLiteral("Quit Ordnix"));
+    EXPECT_EQ(application.at(2)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+
+    const QList<QAction*> view = menu(1)->actions();
+    ASSERT_EQ(view.size(), 2);
+    EXPECT_EQ(view.at(0)->text(), QStringLiteral("Actual Size"));
+    EXPECT_EQ(view.at(0)->shortcut(), QKeySequence(QStringLiteral("Ctrl+1")));
+    EXPECT_EQ(view.at(1)->text(), QStringLiteral("Double Size"));
+    EXPECT_EQ(view.at(1)->shortcut(), QKeySequence(QStringLiteral("Ctrl+2")));
+
+    const std::vector<QStringList> items = {
+        {"DESERT", "HILL AND DALE", "FOOTHILLS", "MOUNTAINS", "DO IT YOURSELF"},
+        {"HOSPITALS", "COMMAND POSTS", "TREES", "-", "SET TARGET VALUES"},
+        {"NONE", "LIGHT", "GUSTY"},
+        {"NEW GAME", "NEW BATTLEFIELD", "HIDE SETTINGS", "OUTS", "PLAYER TYPE", "SET BALL SPEED"},
+        {"START A BATTLE", "STOP A BATTLE"},
+        {"OFF", "MIN.", "2", "3", "4", "5", "6", "MAX."},
+        {"TUNNELS", "LANDSLIDES"},
+    };
+    for (size_t m = 0; m < items.size(); ++m) {
+        const int64_t id = 258 + static_cast<int64_t>(m);
+        const QList<QAction*> actions = menu(static_cast<int>(m) + 2)->actions();
+        ASSERT_EQ(actions.size(), items[m].size()) << id;
+        for (int i = 0; i < actions.size(); ++i) {
+            if (items[m].at(i) == QStringLiteral("-")) {
+                EXPECT_TRUE(actions.at(i)->isSeparator()) << id;
+                continue;
+            }
+            EXPECT_EQ(actions.at(i)->text(), items[m].at(i)) << id;
+            // Every command is registered under its menu and 1-based item number (a separator counts).
+            EXPECT_EQ(delegate->menuItems.at(id).at(i + 1), actions.at(i)) << id << " item " << i + 1;
+        }
+        EXPECT_EQ(delegate->menuTitles.at(id), bar().actions().at(static_cast<int>(m) + 2));
+    }
+    EXPECT_EQ(delegate->menuItems.at(256).at(1), application.at(0));
+    EXPECT_EQ(delegate->menuItems.count(257), 0u);
+}
+
+TEST_F(AppDelegateTest, TitlesFollowTheGameAndItemsAreLiveOnlyWhileItPolls) {
+    delegate->menuStates = {
+        state(256, true, {true, true, true}, {false, false, false}),
+        state(260, true, {true, true, false, true}, {false, false, true, false}),
+        state(262, false, {true, true, true}, {false, true, false}),
+    };
+    struct Case {
+        bool ready;
+        int64_t menu, item;
+        bool enabled, checked;
+    };
+    const std::vector<Case> cases = {
+        {false, 260, 1, false, false}, {false, 260, 2, false, true},  {false, 256, 1, false, false},
+        {true, 260, 1, true, false},   {true, 260, 2, false, true},   {true, 260, 3, true, false},
+        {true, 262, 1, false, true},   {true, 262, 2, false, false},  {true, 256, 1, true, false},
+    };
+    for (const Case& c : cases) {
+        delegate->host->setReadyForMenus(c.ready);
+        delegate->updateMenus();
+        QAction* item = delegate->menuItems.at(c.menu).at(c.item);
+        EXPECT_EQ(item->isEnabled(), c.enabled) << c.menu << "/" << c.item << " ready " << c.ready;
+        EXPECT_EQ(item->isChecked(), c.checked) << c.menu << "/" << c.item << " ready " << c.ready;
+        EXPECT_TRUE(delegate->menuTitles.at(260)->isEnabled());
+        EXPECT_FALSE(delegate->menuTitles.at(262)->isEnabled());
+    }
+    // Items beyond the published arrays stay off.
+    delegate->menuStates = {state(263, true, {true, true}, {false, true})};
+    delegate->updateMenus();
+    EXPECT_TRUE(delegate->menuItems.at(263).at(1)->isEnabled());
+    EXPECT_FALSE(delegate->menuItems.at(263).at(2)->isEnabled());
+    EXPECT_FALSE(delegate->menuItems.at(263).at(2)->isChecked());
+}
+
+TEST_F(AppDelegateTest, ChoicesReachTheGameOnlyThroughLiveItems) {
+    delegate->menuStates = {state(256, true, {true, true, true}, {false, false, false}),
+                            state(262, true, {true, true, false}, {false, false, false})};
+    delegate->updateMenus();
+    QAction* about = delegate->menuItems.at(256).at(1);
+    QAction* start = delegate->menuItems.at(262).at(1);
+
+    // Not polling: the About item is off and choosing it does nothing.
+    about->trigger();
+    EXPECT_EQ(delegate->host->takeMenuChoice(), std::nullopt);
+
+    // The game starts polling: the host queues the menu update on the main thread.
+    delegate->host->setReadyForMenus(true);
+    EXPECT_FALSE(start->isEnabled());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(start->isEnabled());
+    start->trigger();
+    about->trigger();
+    EXPECT_EQ(delegate->host->takeMenuChoice(), std::optional<int64_t>(262 * 65536 + 1));
+    EXPECT_EQ(delegate->host->takeMenuChoice(), std::optional<int64_t>(256 * 65536 + 1));
+
+    // A title disabled by the busy game greys out at once.
+    delegate->host->setReadyForMenus(false);
+    delegate->host->menusChanged({state(262, false, {true, false, true}, {false, false, false})});
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(delegate->menuTitles.at(262)->isEnabled());
+    EXPECT_FALSE(delegate->menuItems.at(262).at(2)->isEnabled());
+}
+
+TEST_F(AppDelegateTest, MenusTextListsEveryMenuAndTheReadiness) {
+    EXPECT_EQ(AppDelegate::menusText({}, false), QStringLiteral("\nready=false\n"));
+    EXPECT_EQ(AppDelegate::menusText({state(260, true, {true, true, true, true}, {false, false, true, false})}, true),
+              QStringLiteral("260 enabled=true items=[true, true, true] checked=[false, true, false]\nready=true\n"));
+    EXPECT_EQ(AppDelegate::menusText({state(257, false, {true, false}, {false, false}), state(300, true, {true}, {false})},
+                                     false),
+              QStringLiteral("257 enabled=false items=[false] checked=[false]\n300 enabled=true items=[] checked=[]\n"
+                             "ready=false\n"));
+}
+
+TEST_F(AppDelegateTest, DumpWritesTheScreensAndMenusIntoAnExistingDirectoryOnly) {
+    QTemporaryDir directory;
+    ASSERT_TRUE(directory.isValid());
+    Window& field = delegate->game->window(WindowID::field);
+    {
+        std::lock_guard guard(QuickDraw::screenLock());
+        field.port().bitmap.setPixel(7, 9, true);
+    }
+    delegate->menuStates = {state(260, true, {true, true, true, true}, {false, false, true, false})};
+    delegate->dump(directory.path());
+
+    QImage image(directory.filePath(QStringLiteral("field.png")));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(512, 322));
+    EXPECT_TRUE(image.isGrayscale());
+    EXPECT_EQ(qGray(image.pixel(7, 9)), 0);
+    EXPECT_EQ(qGray(image.pixel(8, 9)), 255);
+    QFile menus(directory.filePath(QStringLiteral("menus.txt")));
+    ASSERT_TRUE(menus.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(menus.readAll()),
+              QStringLiteral("260 enabled=true items=[true, true, true] checked=[false, true, false]\nready=false\n"));
+    EXPECT_FALSE(QFile::exists(directory.filePath(QStringLiteral("targets.png"))));
+
+    // A visible box window is dumped under its window's name; a hidden one is not.
+    delegate->show(delegate->game->window(WindowID::targets));
+    delegate->show(delegate->game->window(WindowID::ballSpeed));
+    delegate->hide(delegate->game->window(WindowID::ballSpeed));
+    delegate->dump(directory.path());
+    EXPECT_EQ(QImage(directory.filePath(QStringLiteral("targets.png"))).size(), QSize(490, 285));
+    EXPECT_FALSE(QFile::exists(directory.filePath(QStringLiteral("ballSpeed.png"))));
+
+    // A missing directory, or a file in the way, gets nothing.
+    const QString missing = directory.filePath(QStringLiteral("missing"));
+    delegate->dump(missing);
+    EXPECT_FALSE(QFileInfo::exists(missing));
+    QFile blocker(directory.filePath(QStringLiteral("file")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    delegate->dump(blocker.fileName());
+    EXPECT_EQ(QFileInfo(blocker.fileName()).size(), 0);
+    EXPECT_EQ(QDir(directory.path()).entryList(QDir::Files).size(), 4); // field, menus, targets, file
+}
+
+TEST_F(AppDelegateTest, TheTickDumpsOnceASecondOnlyWhenAsked) {
+    QTemporaryDir directory;
+    ASSERT_TRUE(directory.isValid());
+    for (int i = 0; i < 120; ++i)
+        delegate->tick();
+    EXPECT_TRUE(QDir(directory.path()).isEmpty());
+    delegate->dumpDirectory = directory.path();
+    for (int i = 0; i < 59; ++i)
+        delegate->tick();
+    EXPECT_TRUE(QDir(directory.path()).isEmpty()); // tick 179
+    delegate->tick();                             // tick 180
+    EXPECT_TRUE(QFile::exists(directory.filePath(QStringLiteral("field.png"))));
+    EXPECT_TRUE(QFile::exists(directory.filePath(QStringLiteral("menus.txt"))));
+}
+
+TEST_F(AppDelegateTest, BoxWindowsSitOverTheFieldAtEachScale) {
+    struct Case {
+        int64_t scale;
+        WindowID id;
+        QSize box;
+        QPoint content; // the content's top-left from the field content's top-left
+    };
+    const std::vector<Case> cases = {
+        {2, WindowID::targets, QSize(1012, 602), QPoint(20, 30)},
+        {1, WindowID::targets, QSize(506, 301), QPoint(10, 15)},
+        {1, WindowID::ballSpeed, QSize(316, 166), QPoint(97, 35)},
+        {2, WindowID::ballSpeed, QSize(632, 332), QPoint(194, 70)},
+    };
+    for (const Case& c : cases) {
+        delegate->setScale(c.scale, false);
+        EXPECT_EQ(delegate->fieldView->size(), QSize(512 * c.scale, 322 * c.scale));
+        delegate->show(delegate->game->window(c.id));
+        const AppDelegate::Box& box = delegate->boxes.at(c.id);
+        EXPECT_EQ(box.window->size(), c.box) << "scale " << c.scale;
+        ScreenView& content = box.window->contentView();
+        EXPECT_EQ(content.mapTo(delegate->fieldView.get(), QPoint(0, 0)), c.content) << "scale " << c.scale;
+        EXPECT_EQ(content.size(), QSize(content.window_.port().bitmap.width() * c.scale,
+                                        content.window_.port().bitmap.height() * c.scale));
+    }
+    // A scale change re-lays an existing box.
+    delegate->setScale(1, false);
+    EXPECT_EQ(delegate->boxes.at(WindowID::targets).window->size(), QSize(506, 301));
+    EXPECT_EQ(delegate->fieldWindow->centralWidget()->size(), QSize(512, 322));
+}
+
+TEST_F(AppDelegateTest, HidingAndShowingReusesTheBoxWindow) {
+    Window& ballSpeed = delegate->game->window(WindowID::ballSpeed);
+    delegate->hide(ballSpeed); // before any show: nothing
+    EXPECT_TRUE(delegate->boxes.empty());
+    delegate->show(ballSpeed);
+    BoxWindow* first = delegate->boxes.at(WindowID::ballSpeed).window.get();
+    EXPECT_FALSE(first->isHidden());
+    delegate->hide(ballSpeed);
+    EXPECT_TRUE(first->isHidden());
+    delegate->show(ballSpeed);
+    EXPECT_EQ(delegate->boxes.at(WindowID::ballSpeed).window.get(), first);
+    EXPECT_FALSE(first->isHidden());
+    delegate->show(delegate->game->window(WindowID::field)); // the field window has no box
+    EXPECT_EQ(delegate->boxes.count(WindowID::field), 0u);
+}
+
+TEST_F(AppDelegateTest, OnlyPressesInTheFieldAndTheBoxesAreGameClicks) {
+    AppHost& host = *delegate->host;
+    delegate->show(delegate->game->window(WindowID::targets));
+    BoxWindow* box = delegate->boxes.at(WindowID::targets).window.get();
+
+    click(delegate->fieldView.get(), QPoint(600, 600)); // under the box: the box gets it
+    EXPECT_TRUE(host.button());
+    click(&box->contentView(), QPoint(3, 3));
+    EXPECT_TRUE(host.button());
+    click(&box->box(), QPoint(1, 1)); // the frame belongs to the box window
+    EXPECT_TRUE(host.button());
+    EXPECT_FALSE(host.button());
+
+    delegate->hide(delegate->game->window(WindowID::targets));
+    click(delegate->fieldView.get(), QPoint(5, 5));
+    EXPECT_TRUE(host.button());
+    EXPECT_FALSE(host.button());
+
+    click(&bar(), QPoint(5, 5)); // the menu bar
+    EXPECT_FALSE(host.button());
+    click(delegate->fieldWindow.get(), QPoint(2, 2)); // the window outside its view
+    EXPECT_FALSE(host.button());
+
+    // A press in a dialog sheet moves the pointer but is no click.
+    delegate->openDialog(1000, {{1, 1}});
+    ASSERT_NE(delegate->dialog, nullptr);
+    auto* ok = qobject_cast<QPushButton*>(delegate->dialog->control(3));
+    ASSERT_NE(ok, nullptr);
+    press(ok, QPoint(3, 3));
+    EXPECT_FALSE(host.button());
+    press(ok, QPoint(3, 3), QEvent::MouseButtonRelease);
+    EXPECT_FALSE(host.button());
+
+    // The pointer is read in field pixels through the field rectangle the delegate keeps current.
+    delegate->setScale(2, false);
+    press(delegate->fieldView.get(), QPoint(5, 3), QEvent::MouseMove);
+    const QuickDraw::Point p = host.mouse(delegate->game->window(WindowID::field));
+    EXPECT_EQ(p.v, 1);
+    EXPECT_EQ(p.h, 2);
+}
+
+TEST_F(AppDelegateTest, CursorHidesNestAndTheViewsGetTheScaledCursor) {
+    const auto blank = [] {
+        return QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::BlankCursor;
+    };
+    delegate->showCursor(true); // nothing hidden: nothing happens
+    EXPECT_EQ(delegate->hiddenCursor, 0);
+    EXPECT_FALSE(blank());
+    delegate->showCursor(false);
+    delegate->showCursor(false);
+    delegate->showCursor(true);
+    EXPECT_TRUE(blank());
+    EXPECT_EQ(delegate->hiddenCursor, 1);
+    delegate->showCursor(true);
+    EXPECT_FALSE(blank());
+    EXPECT_EQ(delegate->hiddenCursor, 0);
+
+    delegate->setScale(2, false);
+    delegate->cursorKind = CursorKind::cross;
+    delegate->applyCursor();
+    EXPECT_EQ(delegate->fieldView->cursor().pixmap().size(), QSize(36, 36));
+    EXPECT_EQ(delegate->fieldView->cursor().hotSpot(), QPoint(16, 16));
+    delegate->show(delegate->game->window(WindowID::ballSpeed));
+    EXPECT_EQ(delegate->boxes.at(WindowID::ballSpeed).window->contentView().cursor().hotSpot(), QPoint(16, 16));
+    delegate->setScale(1, false); // cursors follow the scale
+    EXPECT_EQ(delegate->fieldView->cursor().pixmap().size(), QSize(18, 18));
+    delegate->cursorKind = CursorKind::arrow;
+    delegate->applyCursor();
+    EXPECT_EQ(delegate->fieldView->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(AppDelegateTest, AlertsAnswerOnceAndEndTheirSheet) {
+    AppHost& host = *delegate->host;
+    const Dialog any(1001);
+    delegate->runAlert(4242); // no such alert: answered with 1 at once
+    EXPECT_EQ(delegate->dialog, nullptr);
+    EXPECT_EQ(host.modalDialog(any), 1);
+
+    delegate->runAlert(1001);
+    ASSERT_NE(delegate->dialog, nullptr);
+    EXPECT_EQ(delegate->dialog->windowTitle(), QStringLiteral("About Ordnix"));
+    EXPECT_EQ(delegate->dialog->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(delegate->dialog->parentWidget(), delegate->fieldWindow.get());
+    EXPECT_TRUE(delegate->dialog->isVisible());
+    qobject_cast<QPushButton*>(delegate->dialog->control(1))->click();
+    EXPECT_EQ(delegate->dialog, nullptr);
+    EXPECT_EQ(host.modalDialog(any), 1);
+}
+
+TEST_F(AppDelegateTest, DialogsShowTheCoreValuesUntilTheCoreClosesThem) {
+    AppHost& host = *delegate->host;
+    const Dialog outs(1000);
+    delegate->openDialog(1000, {{1, 1}, {2, 0}});
+    ASSERT_NE(delegate->dialog, nullptr);
+    ClassicDialog& sheet = *delegate->dialog;
+    sheet.radios.at(2)->click();
+    EXPECT_TRUE(sheet.radios.at(1)->isChecked());
+    EXPECT_FALSE(sheet.radios.at(2)->isChecked());
+    EXPECT_EQ(host.modalDialog(outs), 2);
+    delegate->updateDialog({{1, 0}, {2, 1}});
+    EXPECT_FALSE(sheet.radios.at(1)->isChecked());
+    EXPECT_TRUE(sheet.radios.at(2)->isChecked());
+    qobject_cast<QPushButton*>(sheet.control(3))->click();
+    EXPECT_EQ(host.modalDialog(outs), 3);
+    EXPECT_NE(delegate->dialog, nullptr); // only the core closes a dialog
+    delegate->closeDialog();
+    EXPECT_EQ(delegate->dialog, nullptr);
+    delegate->updateDialog({{1, 1}}); // nothing open: nothing happens
+    delegate->openDialog(77, {});     // unknown: nothing shown
+    EXPECT_EQ(delegate->dialog, nullptr);
+}
+
+TEST_F(AppDelegateTest, StoredScaleIsUsedOnlyWhenItIsOneOrTwo) {
+    QSettings settings(QStringLiteral("Ordnix"), QStringLiteral("Ordnix"));
+    const QRect large(0, 0, 1200, 800);
+    const QRect small(0, 0, 1000, 700);
+    struct Case {
+        QVariant stored;
+        std::optional<QRect> screen;
+        int64_t scale;
+    };
+    const std::vector<Case> cases = {
+        {QVariant(), large, 2},        {QVariant(), small, 1},       {QVariant(), std::nullopt, 1},
+        {QVariant(3), large, 2},       {QVariant(3), small, 1},      {QVariant(0), large, 2},
+        {QVariant("two"), large, 2},   {QVariant(1), large, 1},      {QVariant(2), small, 2},
+        {QVariant(2), std::nullopt, 2}, {QVariant(-1), small, 1},
+    };
+    for (const Case& c : cases) {
+        if (c.stored.isValid())
+            settings.setValue(Settings::scaleKey, c.stored);
+        else
+            settings.remove(Settings::scaleKey);
+        settings.sync();
+        EXPECT_EQ(Settings::scale(c.screen), c.scale) << c.stored.toString().toStdString();
+    }
+    // Only the View menu stores a scale.
+    settings.remove(Settings::scaleKey);
+    settings.sync();
+    delegate->setScale(2, false);
+    EXPECT_FALSE(QSettings(QStringLiteral("Ordnix"), QStringLiteral("Ordnix")).contains(Settings::scaleKey));
+    delegate->zoomItems.at(1)->trigger();
+    EXPECT_EQ(QSettings(QStringLiteral("Ordnix"), QStringLiteral("Ordnix")).value(Settings::scaleKey).toInt(), 1);
+    EXPECT_TRUE(delegate->zoomItems.at(1)->isChecked());
+    EXPECT_FALSE(delegate->zoomItems.at(2)->isChecked());
+    EXPECT_EQ(delegate->scale, 1);
+}
+
+TEST_F(AppDelegateTest, ClosingTheFieldWindowQuits) {
+    delegate->fieldWindow->close();
+    EXPECT_TRUE(delegate->host->quitting());
+}
+
+TEST(AppDelegateGame, TheGameRunsOnItsThreadAndRestsWhenQuitting) {
+    testApplication();
+    QSettings(QStringLiteral("Ordnix"), QStringLiteral("Ordnix")).remove(Settings::scaleKey);
+    auto delegate = std::make_unique<AppDelegate>();
+    delegate->dumpDirectory.clear();
+    delegate->launch(true);
+    // The first battlefield: the menus are published with "START A BATTLE" on, and the desert's ground
+    // reaches the bottom of the field under a white sky.
+    const auto drawn = [&delegate] {
+        const QImage& shown = delegate->fieldView->shownImage();
+        return shown.pixel(0, 321) == qRgb(0, 0, 0) && shown.pixel(511, 321) == qRgb(0, 0, 0) &&
+               shown.pixel(256, 100) == qRgb(255, 255, 255);
+    };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline &&
+           (delegate->menuStates.empty() || !delegate->menuItems.at(262).at(1)->isEnabled() || !drawn())) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        delegate->tick();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_FALSE(delegate->menuStates.empty());
+    EXPECT_TRUE(delegate->menuItems.at(262).at(1)->isEnabled());
+    EXPECT_FALSE(delegate->menuItems.at(262).at(2)->isEnabled());
+    EXPECT_TRUE(drawn());
+
+    delegate->host->beginQuit();
+    EXPECT_TRUE(delegate->host->waitForGameToRest(std::chrono::seconds(10)));
+    delegate.reset();
+}
+
+} // namespace

@@ -1,0 +1,279 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "AppHost.h"
+#include "AppTestSupport.h"
+#include "ToolboxTypes.h"
+
+namespace {
+
+// A host whose main-thread work is collected instead of posted, so a test sees exactly what the game
+// thread asked for.
+struct CollectingHost {
+    std::shared_ptr<AppHost> host;
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::vector<std::function<void()>> work;
+
+    CollectingHost() {
+        testApplication();
+        host = std::make_shared<AppHost>();
+        host->mainQueue = [this](std::function<void()> item) {
+            {
+                std::lock_guard guard(mutex);
+                work.push_back(std::move(item));
+            }
+            arrived.notify_all();
+        };
+    }
+    size_t queued() {
+        std::lock_guard guard(mutex);
+        return work.size();
+    }
+    bool waitForWork(size_t count) {
+        std::unique_lock guard(mutex);
+        return arrived.wait_for(guard, std::chrono::seconds(10), [&] { return work.size() >= count; });
+    }
+};
+
+TEST(AppHost, ButtonSeesEveryPressOnceAndTheHeldButtonAlways) {
+    enum Step { press, release, poll, flush, move };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        std::vector<bool> polls;
+    };
+    const std::vector<Case> cases = {
+        {"click between polls", {press, release, poll, poll}, {true, false}},
+        {"held", {press, poll, poll, release, poll}, {true, true, false}},
+        {"flush after click", {press, release, flush, poll}, {false}},
+        {"flush while held", {press, flush, poll}, {true}},
+        {"release after the press was seen", {press, poll, release, poll}, {true, false}},
+        {"release keeps the pending click", {press, release, move, poll, poll}, {true, false}},
+        {"moves only", {move, poll}, {false}},
+    };
+    for (const Case& c : cases) {
+        CollectingHost h;
+        std::vector<bool> polls;
+        for (Step step : c.steps) {
+            switch (step) {
+            case press:
+                h.host->mousePressed({10, 10});
+                break;
+            case release:
+                h.host->mouseReleased({10, 10});
+                break;
+            case poll:
+                polls.push_back(h.host->button());
+                break;
+            case flush:
+                h.host->flushEvents();
+                break;
+            case move:
+                h.host->mouseMoved({20, 20});
+                break;
+            }
+        }
+        EXPECT_EQ(polls, c.polls) << c.name;
+    }
+}
+
+TEST(AppHost, MouseIsInWindowPixelsAtEachScaleWithoutClamping) {
+    // The field view's top-left corner is at screen (100, 50).
+    struct Case {
+        int64_t scale;
+        double x, y;
+        WindowID window;
+        int64_t v, h;
+    };
+    const std::vector<Case> cases = {
+        {2, 105, 53, WindowID::field, 1, 2},
+        {2, 105, 53, WindowID::targets, -14, -8},
+        {2, 105, 53, WindowID::ballSpeed, -34, -95},
+        {1, 110, 65, WindowID::field, 15, 10},
+        {1, 110, 65, WindowID::targets, 0, 0},
+        {1, 110, 65, WindowID::ballSpeed, -20, -87},
+        {1, 99, 49, WindowID::field, -1, -1},
+        {2, 99, 49, WindowID::field, -1, -1},
+        {2, 97, 46, WindowID::field, -2, -2},
+        {2, 100 + 2 * 97 + 1, 50 + 2 * 35 + 1, WindowID::ballSpeed, 0, 0},
+        {1, 100 + 600, 50 + 400, WindowID::field, 400, 600},
+    };
+    for (const Case& c : cases) {
+        CollectingHost h;
+        h.host->setFieldRect({100, 50, 512.0 * c.scale, 322.0 * c.scale}, c.scale);
+        h.host->mouseMoved({c.x, c.y});
+        const Window window(c.window);
+        const QuickDraw::Point p = h.host->mouse(window);
+        EXPECT_EQ(p.v, c.v) << "scale " << c.scale << " at (" << c.x << ", " << c.y << ") window "
+                            << rawValue(c.window);
+        EXPECT_EQ(p.h, c.h) << "scale " << c.scale << " at (" << c.x << ", " << c.y << ") window "
+                            << rawValue(c.window);
+    }
+}
+
+TEST(AppHost, MenuChoicesAreQueuedOnlyWhileTheGameListens) {
+    CollectingHost h;
+    h.host->choose(262, 1); // not ready: lost
+    EXPECT_EQ(h.host->takeMenuChoice(), std::nullopt);
+
+    h.host->setReadyForMenus(true);
+    h.host->choose(258, 3);
+    h.host->choose(262, 1);
+    EXPECT_EQ(h.host->takeMenuChoice(), std::optional<int64_t>(258 * 65536 + 3));
+    h.host->choose(263, 8);
+    EXPECT_EQ(h.host->takeMenuChoice(), std::optional<int64_t>(262 * 65536 + 1));
+
+    // Going busy discards what is queued; nothing made meanwhile arrives later.
+    h.host->setReadyForMenus(false);
+    h.host->choose(260, 2);
+    h.host->setReadyForMenus(true);
+    EXPECT_EQ(h.host->takeMenuChoice(), std::nullopt);
+}
+
+TEST(AppHost, EachReadinessChangeQueuesOneMenuUpdate) {
+    CollectingHost h;
+    const std::vector<std::pair<bool, size_t>> steps = {
+        {false, 0}, {true, 1}, {true, 1}, {false, 2}, {false, 2}, {true, 3},
+    };
+    for (const auto& [ready, queued] : steps) {
+        h.host->setReadyForMenus(ready);
+        EXPECT_EQ(h.queued(), queued) << "after setReadyForMenus(" << ready << ")";
+        EXPECT_EQ(h.host->isReady(), ready);
+    }
+}
+
+TEST(AppHost, InterfaceWorkIsQueuedAndNeverRunByTheGameThread) {
+    CollectingHost h;
+    const Window targets(WindowID::targets);
+    const Dialog outs(1000);
+    h.host->showWindow(targets);
+    h.host->hideWindow(targets);
+    h.host->menusChanged({});
+    h.host->setCursor(CursorKind::watch);
+    h.host->showCursor(false);
+    h.host->openDialog(outs);
+    h.host->dialogChanged(outs);
+    h.host->closeDialog(outs);
+    h.host->sysBeep();
+    EXPECT_EQ(h.queued(), 9u);
+    // Without a delegate the items do nothing.
+    for (auto& item : h.work)
+        item();
+}
+
+TEST(AppHost, DialogHitsArriveInClickOrderAndStaleHitsAreDropped) {
+    CollectingHost h;
+    const Dialog outs(1000);
+    h.host->dialogHit(9); // left from an earlier dialog
+    h.host->openDialog(outs);
+    h.host->dialogHit(2);
+    h.host->dialogHit(1);
+    h.host->dialogHit(3);
+    EXPECT_EQ(h.host->modalDialog(outs), 2);
+    EXPECT_EQ(h.host->modalDialog(outs), 1);
+    EXPECT_EQ(h.host->modalDialog(outs), 3);
+
+    // An alert also starts clean, and it blocks until the interface answers.
+    h.host->dialogHit(5);
+    std::atomic<int64_t> answer{0};
+    const size_t before = h.queued();
+    std::thread game([&] { answer = h.host->alert(1001); });
+    ASSERT_TRUE(h.waitForWork(before + 1)); // the alert was handed to the interface
+    EXPECT_EQ(answer.load(), 0);
+    h.host->dialogHit(1);
+    game.join();
+    EXPECT_EQ(answer.load(), 1);
+}
+
+TEST(AppHost, VolumeIsClampedIntoZeroToSeven) {
+    CollectingHost h;
+    const std::vector<std::pair<int64_t, int64_t>> cases = {{10, 7}, {-2, 0}, {5, 5}, {7, 7}, {0, 0}};
+    for (const auto& [stored, read] : cases) {
+        h.host->setSoundVolume(stored);
+        EXPECT_EQ(h.host->soundVolume(), read) << stored;
+    }
+    h.host->playSound(999); // no such sound
+    EXPECT_TRUE(h.host->soundDone());
+    h.host->stopSound();
+    EXPECT_TRUE(h.host->soundDone());
+}
+
+TEST(AppHost, TicksAreSixtiethsAndTheNextEdgeIsTheFirstMicrosecondOfTheNextTick) {
+    EXPECT_EQ(AppHost::tickAt(0), 0);
+    EXPECT_EQ(AppHost::tickAt(16666), 0);
+    EXPECT_EQ(AppHost::tickAt(16667), 1);
+    EXPECT_EQ(AppHost::tickAt(1'000'000), 60);
+    EXPECT_EQ(AppHost::tickAt(3'600'000'000), 216000);
+    const uint32_t seed = std::random_device{}();
+    std::mt19937_64 random(seed);
+    std::uniform_int_distribution<int64_t> uptime(0, int64_t{1} << 50);
+    for (int i = 0; i < 10000; ++i) {
+        const int64_t now = uptime(random);
+        const int64_t edge = AppHost::nextTickEdge(now);
+        ASSERT_GT(edge, now) << "seed " << seed << " uptime " << now;
+        ASSERT_EQ(AppHost::tickAt(edge), AppHost::tickAt(now) + 1) << "seed " << seed << " uptime " << now;
+        ASSERT_EQ(AppHost::tickAt(edge - 1), AppHost::tickAt(now)) << "seed " << seed << " uptime " << now;
+    }
+}
+
+TEST(AppHost, IdleWithoutInputLastsUntilTheTickMoves) {
+    CollectingHost h;
+    for (int i = 0; i < 5; ++i) {
+        const int64_t before = h.host->tickCount();
+        h.host->idle();
+        EXPECT_GT(h.host->tickCount(), before);
+    }
+}
+
+TEST(AppHost, QuittingParksTheGameThreadInEveryBlockingState) {
+    struct Case {
+        const char* state;
+        std::function<void(AppHost&)> body;
+    };
+    const std::vector<Case> cases = {
+        {"spin", [](AppHost& host) { host.spin(100'000'000); }},
+        {"idle loop", [](AppHost& host) { for (;;) host.idle(); }},
+        {"polling the button", [](AppHost& host) { while (!host.button()) host.idle(); }},
+        {"modal dialog", [](AppHost& host) {
+             const Dialog outs(1000);
+             host.openDialog(outs);
+             for (;;) host.modalDialog(outs);
+         }},
+        {"alert", [](AppHost& host) { for (;;) host.alert(1001); }},
+        {"waiting for a tick", [](AppHost& host) {
+             const int64_t start = host.tickCount();
+             while (host.tickCount() < start + 1'000'000) host.idle();
+         }},
+    };
+    for (const Case& c : cases) {
+        CollectingHost h;
+        auto returned = std::make_shared<std::atomic<bool>>(false);
+        std::shared_ptr<AppHost> host = h.host;
+        std::thread game([host, body = c.body, returned] {
+            body(*host);
+            *returned = true;
+        });
+        // The game thread parks for good: it is never joined, as in the application.
+        game.detach();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        h.host->beginQuit();
+        EXPECT_TRUE(h.host->waitForGameToRest(std::chrono::seconds(10))) << c.state;
+        EXPECT_FALSE(returned->load()) << c.state;
+        EXPECT_TRUE(h.host->quitting());
+        // The interface keeps working against a parked game.
+        h.host->choose(262, 1);
+        h.host->mousePressed({1, 1});
+        h.host->dialogHit(1);
+    }
+}
+
+} // namespace
