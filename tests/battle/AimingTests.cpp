@@ -1,209 +1,122 @@
-// Aiming on the control panel in scripted battles: sliders by pressing and dragging, their ranges,
-// numbers and bars, hidden settings, the barrel following the elevation, firing; and the windsock.
-#include <gtest/gtest.h>
-
+// Aiming in scripted battles: the sliders' ranges, bars and numbers (shown or hidden), dragging, the
+// barrel following the elevation, both shooters' panels; the windsock's wind and its random draws.
 #include "BattleHarness.h"
 
 namespace {
 
-using battle::BattleGame;
-using battle::leftPanel;
-using battle::rightPanel;
-using QuickDraw::Rect;
+using namespace battle;
 
-constexpr WindowID field = WindowID::field;
+const Rect powderNumber = tlbr(286, 65, 295, 94); // the left shooter's number fields
+const Rect elevationNumber = tlbr(301, 65, 310, 94);
 
-// The number boxes of the left shooter's panel (box at column 6): powder and elevation.
-const Rect powderNumber = Ordnix::rectTLBR(286, 65, 295, 94);
-const Rect elevationNumber = Ordnix::rectTLBR(301, 65, 310, 94);
-
-// Whether row 287 of the powder slider (and 302 of the elevation slider) shows the gray bar from the
-// slider's left edge up to column end (exclusive) and white from there to the frame.
+// Row `row` of a left slider shows the gray pattern (black where h + row is even) up to column end
+// (exclusive) and white from there to the frame.
 ::testing::AssertionResult barEndsAt(BattleGame& g, int64_t row, int64_t end) {
-    const int64_t left = leftPanel.sliderLeft();
-    for (int64_t h = left; h < left + 89; ++h) {
-        const bool gray = ((h + row) % 2) == 0; // the gray pattern: 0xAA on even rows, 0x55 on odd ones
-        const bool expected = h < end && gray;
-        if (g.pixel(h, row) != expected)
-            return ::testing::AssertionFailure() << "row " << row << " column " << h << " is "
-                                                 << g.pixel(h, row) << ", bar end " << end;
-    }
+    for (int64_t h = leftPanel.powderColumn(10); h < leftPanel.powderColumn(10) + 89; ++h)
+        if (g.pixel(h, row) != (h < end && (h + row) % 2 == 0))
+            return ::testing::AssertionFailure() << "row " << row << " column " << h << ", bar end " << end;
     return ::testing::AssertionSuccess();
 }
 
-TEST(Aiming, SlidersSetPowderAndElevationAcrossTheirRangeAndTheBallLands) {
-    BattleGame g(1001);
-    ScriptedHost& h = *g.host;
-    Ordnix& game = g.game;
-    h.chooseMenu(262, 1);
+// The muzzle of the left cannon's barrel for an elevation: flat up to 9, low to 39, steep to 69, upright.
+Point leftMuzzle(int64_t e) {
+    return e <= 9 ? Point(18, -5) : e <= 39 ? Point(20, -12) : e <= 69 ? Point(12, -20) : Point(-2, -25);
+}
 
-    struct Step {
-        int64_t column, row;
-        int64_t powder, elevation;
-    };
-    const Step steps[] = {
-        {leftPanel.powderColumn(100), leftPanel.powderRow(), 100, 0}, // right edge
-        {leftPanel.powderColumn(10), leftPanel.powderRow(), 10, 0},   // left edge
-        {leftPanel.sliderLeft() - 1, leftPanel.powderRow(), 10, 0},   // left of the slider: nothing
-        {leftPanel.powderColumn(100) + 1, leftPanel.powderRow(), 10, 0},
-        {leftPanel.elevationColumn(89), leftPanel.elevationRow(), 10, 89},
-        {leftPanel.elevationColumn(0), leftPanel.elevationRow(), 10, 0},
-        {leftPanel.elevationColumn(89) + 1, leftPanel.elevationRow(), 10, 0},
-        {leftPanel.powderColumn(55), 284, 10, 0}, // above the slider
-        {leftPanel.powderColumn(55), 296, 10, 0}, // below it
-        {leftPanel.powderColumn(55), leftPanel.powderRow(), 55, 0},
-        {leftPanel.elevationColumn(45), leftPanel.elevationRow(), 55, 45},
-    };
-    for (const Step& s : steps) {
-        g.clickPanel(s.column, s.row);
-        h.perform("check the settings", [&, s](ScriptedHost&) {
-            SCOPED_TRACE("click at column " + std::to_string(s.column) + ", row " + std::to_string(s.row));
-            EXPECT_EQ(game.gPowderL, s.powder);
-            EXPECT_EQ(game.gElevL, s.elevation);
-            EXPECT_EQ(game.gPowderLStr, std::to_string(s.powder));
-            EXPECT_EQ(game.gElevLStr, std::to_string(s.elevation));
-            EXPECT_TRUE(barEndsAt(g, 287, leftPanel.powderColumn(s.powder)));
-            EXPECT_TRUE(barEndsAt(g, 302, leftPanel.elevationColumn(s.elevation)));
-            EXPECT_GT(g.blackIn(powderNumber), 0);
-            EXPECT_GT(g.blackIn(elevationNumber), 0);
-            EXPECT_EQ(game.gPowderR, 10) << "the other cannon keeps its settings";
+TEST(Aiming, SlidersRangesNumbersBarsAndBarrelOnBothPanelsShownOrHidden) {
+    for (const bool hidden : {false, true}) {
+        SCOPED_TRACE(hidden ? "HIDE SETTINGS" : "settings shown");
+        BattleGame g(1001);
+        ScriptedHost& h = *g.host;
+        Ordnix& game = g.game;
+        if (hidden)
+            h.chooseMenu(261, 3);
+        h.chooseMenu(262, 1);
+        struct Step {
+            int64_t column, row, powder, elevation;
+        };
+        const int64_t pr = Panel::powderRow, er = Panel::elevationRow;
+        const auto elevation = [&](int64_t e) { return Step{leftPanel.elevationColumn(e), er, 55, e}; };
+        const Step steps[] = {
+            {leftPanel.powderColumn(100), pr, 100, 0},    {leftPanel.powderColumn(10), pr, 10, 0},
+            {leftPanel.powderColumn(10) - 1, pr, 10, 0},  {leftPanel.powderColumn(100) + 1, pr, 10, 0},
+            {leftPanel.elevationColumn(89), er, 10, 89},  {leftPanel.elevationColumn(0), er, 10, 0},
+            {leftPanel.elevationColumn(89) + 1, er, 10, 0}, {leftPanel.powderColumn(55), 284, 10, 0},
+            {leftPanel.powderColumn(55), 296, 10, 0},     {leftPanel.powderColumn(55), pr, 55, 0},
+            elevation(9), elevation(10), elevation(39), elevation(40), elevation(69), elevation(70), elevation(45),
+        };
+        // A marker in the white corner of the cannon's area: only drawing the cannon clears it.
+        const auto marked = [&] { return g.pixel(game.gCanLRect.left, game.gCanLRect.top); };
+        int64_t lastElevation = 0;
+        for (const Step& s : steps) {
+            g.waitForAiming();
+            h.perform("mark", [&](ScriptedHost&) { g.field().setPixel(game.gCanLRect.left, game.gCanLRect.top, 1); });
+            g.clickPanel(s.column, s.row);
+            h.perform("check", [&, s, redrawn = s.elevation != lastElevation](ScriptedHost&) {
+                SCOPED_TRACE("click at " + std::to_string(s.column) + ", " + std::to_string(s.row));
+                EXPECT_EQ(game.gPowderL, s.powder);
+                EXPECT_EQ(game.gElevL, s.elevation);
+                EXPECT_EQ(game.gPowderLStr, std::to_string(s.powder)) << "kept even when not drawn";
+                EXPECT_EQ(game.gElevLStr, std::to_string(s.elevation));
+                EXPECT_TRUE(barEndsAt(g, 287, leftPanel.powderColumn(s.powder)));
+                EXPECT_TRUE(barEndsAt(g, 302, leftPanel.elevationColumn(s.elevation)));
+                EXPECT_EQ(g.blackIn(powderNumber) > 0, !hidden);
+                EXPECT_EQ(g.blackIn(elevationNumber) > 0, !hidden);
+                EXPECT_EQ(game.gPowderR, 10) << "the other cannon keeps its settings";
+                EXPECT_EQ(marked(), !redrawn) << "a new elevation, and only that, redraws the cannon";
+                EXPECT_TRUE(Point(game.gMuzzleLDX, game.gMuzzleLDY) == leftMuzzle(s.elevation));
+            });
+            lastElevation = s.elevation;
+        }
+        g.waitForAiming();
+        h.drag(WindowID::field, leftPanel.powderColumn(90), Panel::powderRow, leftPanel.powderColumn(20),
+               Panel::powderRow, 7, 2);
+        h.waitForCalls(HostOp::button, 2);
+        h.perform("after the drag", [&](ScriptedHost&) {
+            EXPECT_EQ(game.gPowderL, 20);
+            EXPECT_TRUE(barEndsAt(g, 287, leftPanel.powderColumn(20)));
         });
-    }
-
-    // Dragging along the powder slider moves the value continuously; a short, lobbed shot lands.
-    g.waitForAiming();
-    h.drag(field, leftPanel.powderColumn(90), leftPanel.powderRow(), leftPanel.powderColumn(20),
-           leftPanel.powderRow(), 7, 2);
-    h.waitForCalls(HostOp::button, 2);
-    h.perform("check the drag", [&](ScriptedHost&) {
-        EXPECT_EQ(game.gPowderL, 20);
-        EXPECT_TRUE(barEndsAt(g, 287, leftPanel.powderColumn(20)));
-    });
-
-    g.scriptFire(leftPanel);
-    h.waitUntil("the ball lands", [&](const ScriptedHost&) { return game.gLanded; });
-    h.perform("check the shot", [&](ScriptedHost& host) {
-        EXPECT_TRUE(game.gFired);
-        EXPECT_FALSE(host.cursorVisible()) << "the cursor is hidden during the flight";
-        EXPECT_FALSE(host.readyForMenus());
-        EXPECT_EQ(host.soundsPlayed().back(), 128);
-        EXPECT_EQ(game.gHitPt.h, game.gBallX);
-    });
-    h.endScenario();
-    EXPECT_TRUE(h.run([&] { game.run(); }));
-    EXPECT_TRUE(h.scriptDone()) << h.nextStep();
-}
-
-TEST(Aiming, HiddenSettingsMoveTheBarsButShowNoNumbers) {
-    BattleGame g(1002);
-    ScriptedHost& h = *g.host;
-    Ordnix& game = g.game;
-    h.chooseMenu(261, 3); // "HIDE SETTINGS"
-    h.chooseMenu(262, 1);
-    g.waitForAiming();
-    h.perform("check the first panel", [&](ScriptedHost&) {
-        EXPECT_EQ(g.blackIn(powderNumber), 0);
-        EXPECT_EQ(g.blackIn(elevationNumber), 0);
-    });
-    g.scriptAim(leftPanel, {70, 33});
-    h.perform("check the hidden settings", [&](ScriptedHost&) {
-        EXPECT_EQ(game.gPowderL, 70);
-        EXPECT_EQ(game.gElevL, 33);
-        EXPECT_TRUE(barEndsAt(g, 287, leftPanel.powderColumn(70)));
-        EXPECT_TRUE(barEndsAt(g, 302, leftPanel.elevationColumn(33)));
-        EXPECT_EQ(g.blackIn(powderNumber), 0);
-        EXPECT_EQ(g.blackIn(elevationNumber), 0);
-        EXPECT_EQ(game.gPowderLStr, "70") << "the number is kept, only not drawn";
-    });
-    h.endScenario();
-    EXPECT_TRUE(h.run([&] { game.run(); }));
-    EXPECT_TRUE(h.scriptDone()) << h.nextStep();
-}
-
-TEST(Aiming, TheBarrelFollowsTheElevationAndNeverThePowder) {
-    BattleGame g(1003);
-    ScriptedHost& h = *g.host;
-    Ordnix& game = g.game;
-    h.chooseMenu(262, 1);
-
-    // A marker pixel in the white corner of the cannon's area: drawing the cannon clears it.
-    const auto placeMarker = [&](ScriptedHost&) {
-        game.window(WindowID::field).port().bitmap.setPixel(game.gCanLRect.left, game.gCanLRect.top, true);
-    };
-    const auto markerStands = [&] { return g.pixel(game.gCanLRect.left, game.gCanLRect.top); };
-
-    g.waitForAiming();
-    h.perform("place the marker", placeMarker);
-    g.clickPanel(leftPanel.powderColumn(80), leftPanel.powderRow());
-    h.perform("powder", [&](ScriptedHost&) { EXPECT_TRUE(markerStands()) << "the powder never redraws the cannon"; });
-
-    struct Barrel {
-        int64_t elevation, muzzleDX, muzzleDY;
-    };
-    const Barrel barrels[] = {{9, 18, -5}, {10, 20, -12}, {39, 20, -12}, {40, 12, -20},
-                              {69, 12, -20}, {70, -2, -25}, {89, -2, -25}, {0, 18, -5}};
-    for (const Barrel& b : barrels) {
-        h.perform("place the marker", placeMarker);
-        g.clickPanel(leftPanel.elevationColumn(b.elevation), leftPanel.elevationRow());
-        h.perform("barrel", [&, b](ScriptedHost&) {
-            SCOPED_TRACE("elevation " + std::to_string(b.elevation));
-            EXPECT_EQ(game.gElevL, b.elevation);
-            EXPECT_FALSE(markerStands()) << "a new elevation redraws the cannon";
-            EXPECT_EQ(game.gMuzzleLDX, b.muzzleDX);
-            EXPECT_EQ(game.gMuzzleLDY, b.muzzleDY);
+        g.scriptFire(leftPanel);
+        h.waitUntil("the ball lands", [&](const ScriptedHost&) { return game.gLanded; });
+        h.perform("in flight", [&](ScriptedHost& host) {
+            EXPECT_FALSE(host.cursorVisible());
+            EXPECT_FALSE(host.readyForMenus());
+            EXPECT_EQ(host.soundsPlayed().back(), 128);
         });
+        // The right shooter's panel lies under the right half; the left one's turned black.
+        g.waitForAiming();
+        h.perform("right turn", [&](ScriptedHost&) {
+            EXPECT_EQ(game.gTurn, 2);
+            EXPECT_EQ(game.gPanelRight, 510);
+            EXPECT_EQ(game.gPanelRect, tlbr(280, 251, 315, 510));
+            EXPECT_EQ(game.gPowSlider, tlbr(285, 345, 296, 436));
+            EXPECT_EQ(game.gEleSlider, tlbr(300, 345, 311, 435));
+            EXPECT_EQ(game.gFireRect, tlbr(285, 446, 311, 496));
+            EXPECT_EQ(g.blackIn(tlbr(288, 7, 307, 250)), 19 * 243) << "the left panel was painted black";
+            EXPECT_EQ(g.blackIn(tlbr(286, 315, 295, 344)) > 0, !hidden) << "the right shooter's numbers";
+        });
+        g.scriptAim(rightPanel, {100, 89}); // over the top and out at the side
+        h.perform("right settings", [&](ScriptedHost&) {
+            EXPECT_EQ(game.gPowderR, 100);
+            EXPECT_EQ(game.gElevR, 89);
+            EXPECT_TRUE(Point(game.gMuzzleRDX, game.gMuzzleRDY) == Point(-2, -23));
+        });
+        g.scriptFire(rightPanel);
+        g.waitForAiming();
+        h.perform("left again, settings kept", [&](ScriptedHost&) {
+            EXPECT_EQ(game.gTurn, 1);
+            EXPECT_EQ(game.gPowderL, 20);
+            EXPECT_EQ(game.gElevL, 45);
+            EXPECT_TRUE(barEndsAt(g, 287, leftPanel.powderColumn(20)));
+            EXPECT_TRUE(barEndsAt(g, 302, leftPanel.elevationColumn(45)));
+        });
+        h.endScenario();
+        EXPECT_TRUE(h.run([&] { game.run(); }));
+        EXPECT_TRUE(h.scriptDone()) << h.nextStep();
     }
-    // The same elevation again: nothing to redraw.
-    h.perform("place the marker", placeMarker);
-    g.clickPanel(leftPanel.elevationColumn(0), leftPanel.elevationRow());
-    h.perform("same elevation", [&](ScriptedHost&) { EXPECT_TRUE(markerStands()); });
-    h.endScenario();
-    EXPECT_TRUE(h.run([&] { game.run(); }));
-    EXPECT_TRUE(h.scriptDone()) << h.nextStep();
 }
 
-TEST(Aiming, TheRightShootersPanelSitsUnderTheRightHalf) {
-    BattleGame g(1004);
-    ScriptedHost& h = *g.host;
-    Ordnix& game = g.game;
-    h.chooseMenu(262, 1);
-    g.scriptAim(leftPanel, {100, 89}); // steep and fast: over the top and out at the side
-    g.scriptFire(leftPanel);
-    g.waitForAiming();
-    h.perform("right turn", [&](ScriptedHost&) {
-        EXPECT_FALSE(game.gLanded);
-        EXPECT_EQ(game.gTurn, 2);
-        EXPECT_EQ(game.gPanelLeft, 251);
-        EXPECT_EQ(game.gPanelRight, 510);
-        EXPECT_EQ(game.gBoxLeft, 256);
-        EXPECT_EQ(game.gPowSlider, Ordnix::rectTLBR(285, 345, 296, 436));
-        EXPECT_EQ(game.gEleSlider, Ordnix::rectTLBR(300, 345, 311, 435));
-        EXPECT_EQ(game.gFireRect, Ordnix::rectTLBR(285, 446, 311, 496));
-        EXPECT_EQ(g.blackIn(Ordnix::rectTLBR(288, 7, 307, 250)), (307 - 288) * (250 - 7))
-            << "the left panel was painted black";
-    });
-    g.scriptAim(rightPanel, {100, 89});
-    h.perform("right settings", [&](ScriptedHost&) {
-        EXPECT_EQ(game.gPowderR, 100);
-        EXPECT_EQ(game.gElevR, 89);
-        EXPECT_EQ(game.gPowderL, 100) << "the left cannon keeps its settings";
-        EXPECT_EQ(game.gMuzzleRDX, -2);
-        EXPECT_EQ(game.gMuzzleRDY, -23);
-    });
-    g.scriptFire(rightPanel);
-    g.waitForAiming();
-    h.perform("left again, settings kept", [&](ScriptedHost&) {
-        EXPECT_EQ(game.gTurn, 1);
-        EXPECT_EQ(game.gPowderL, 100);
-        EXPECT_EQ(game.gElevL, 89);
-        EXPECT_TRUE(barEndsAt(g, 287, leftPanel.powderColumn(100)));
-    });
-    h.endScenario();
-    EXPECT_TRUE(h.run([&] { game.run(); }));
-    EXPECT_TRUE(h.scriptDone()) << h.nextStep();
-}
-
-TEST(Windsock, PushBySpeedAndDirection) {
+TEST(Windsock, FlagAndPushFollowSpeedAndDirection) {
     BattleGame g(1005);
     g.startUp();
     Ordnix& game = g.game;
@@ -215,38 +128,61 @@ TEST(Windsock, PushBySpeedAndDirection) {
         game.drawWindsock();
     });
     const int64_t base = game.gSockBase;
-    EXPECT_EQ(base, ground + 1) << "the row just below the first ground pixel of column 255";
+    EXPECT_EQ(base, ground + 1);
     game.gNewField = 0;
-    // Pushes by speed: 1-2 give 0, 3-4 give 1, 5-7 give 2, 8-9 give 3, 10-12 give 4, 13-14 give 5.
-    const int64_t push[15] = {0, 0, 0, 1, 1, 2, 2, 2, 3, 3, 4, 4, 4, 5, 5};
+    const int64_t push[15] = {0, 0, 0, 1, 1, 2, 2, 2, 3, 3, 4, 4, 4, 5, 5}; // speed x 4 / 10
     for (int64_t direction : {1, 2}) {
         for (int64_t speed = 1; speed <= 14; ++speed) {
             SCOPED_TRACE("direction " + std::to_string(direction) + " speed " + std::to_string(speed));
-            game.gWindKept = true; // keep the wind this test sets
+            game.gWindKept = true;
             game.gWindDir = direction;
             game.gWindSpeed = speed;
             g.play([&] { game.drawWindsock(); });
-            const int64_t p = push[speed];
-            EXPECT_EQ(game.gWindLeft, direction == 1 ? p : -p);
-            EXPECT_EQ(game.gWindRight, direction == 1 ? -p : p);
-            // The flag is black on the side the wind blows to, the sky on the other side white.
-            const Rect right = Ordnix::rectTLBR(base - 39, 256, base - 29, 274);
-            const Rect left = Ordnix::rectTLBR(base - 39, 236, base - 29, 254);
-            const Rect flag = direction == 1 ? right : left;
-            const Rect other = direction == 1 ? left : right;
-            EXPECT_GT(g.blackIn(flag), flag.width() * flag.height() / 2);
-            EXPECT_EQ(g.blackIn(other), 0);
+            EXPECT_EQ(game.gWindLeft, direction == 1 ? push[speed] : -push[speed]);
+            EXPECT_EQ(game.gWindRight, -game.gWindLeft);
+            // The flag is black on the side the wind blows to; the sky on the other side is white.
+            const Rect right = tlbr(base - 39, 256, base - 29, 274), left = tlbr(base - 39, 236, base - 29, 254);
+            EXPECT_GT(g.blackIn(direction == 1 ? right : left), 18 * 10 / 2);
+            EXPECT_EQ(g.blackIn(direction == 1 ? left : right), 0);
             EXPECT_TRUE(g.pixel(255, base - 43)) << "the pole";
         }
     }
-    // A new wind each time it is not kept, always within 1 to gWindMax.
-    game.gWindMax = 4;
-    for (int i = 0; i < 50; ++i) {
-        game.gWindKept = false;
-        g.play([&] { game.drawWindsock(); });
-        EXPECT_GE(game.gWindSpeed, 1);
-        EXPECT_LE(game.gWindSpeed, 4);
-        EXPECT_TRUE(game.gWindDir == 1 || game.gWindDir == 2);
+}
+
+// R(n) of a raw random value.
+int64_t reduce(int64_t r, int64_t n) { return ((r % n) + n) % n; }
+
+TEST(Windsock, DrawsDirectionThenSpeedAndOnANewFieldDrawsAgain) {
+    struct Case {
+        int64_t newField;
+        bool kept;
+        int64_t draws; // random numbers taken; the wind comes from the last two
+    };
+    const Case cases[] = {{0, false, 2}, {1, false, 4}, {1, true, 2}, {0, true, 0}};
+    BattleGame g(1006);
+    g.startUp();
+    Ordnix& game = g.game;
+    for (const int64_t windMax : {4, 14}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE("gWindMax " + std::to_string(windMax) + " gNewField " + std::to_string(c.newField) +
+                         (c.kept ? " kept" : ""));
+            game.gWindMax = windMax;
+            game.gWindDir = 2;
+            game.gWindSpeed = 1;
+            const int32_t seed = game.randSeed();
+            std::vector<int64_t> r;
+            for (int i = 0; i < 5; ++i)
+                r.push_back(game.random());
+            game.setRandSeed(seed);
+            game.gNewField = c.newField;
+            game.gWindKept = c.kept;
+            g.play([&] { game.drawWindsock(); });
+            const auto n = static_cast<size_t>(c.draws);
+            EXPECT_EQ(game.gWindDir, n == 0 ? 2 : (r[n - 2] & 1) + 1);
+            EXPECT_EQ(game.gWindSpeed, n == 0 ? 1 : reduce(r[n - 1], windMax) + 1);
+            EXPECT_EQ(game.random(), r[n]) << "no further draw";
+            EXPECT_EQ(game.gWindKept, c.kept && c.newField == 0);
+        }
     }
 }
 

@@ -1,0 +1,178 @@
+// Rounding to 16-bit integers, the launch figures, and the flight of a ball over prepared fields: where
+// it ends, where it is drawn and probed, where it lands, and that it leaves the field as it found it.
+#include <cmath>
+#include <limits>
+#include <mutex>
+
+#include "BattleHarness.h"
+#include "PascalRound.h"
+
+namespace {
+
+using namespace battle;
+
+TEST(PascalRound, HalvesAwayFromZeroWrapsAt16BitsAndNonFiniteIsZero) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::pair<double, int64_t> cases[] = {
+        {0.0, 0},          {0.49, 0},          {0.5, 1},          {-0.5, -1},        {2.5, 3},
+        {-2.5, -3},        {-1.49, -1},        {32767.0, 32767},  {32767.5, -32768}, {-32768.0, -32768},
+        {-32768.5, 32767}, {40000.0, 40000 - 65536}, {65536.0, 0}, {65537.4, 1},     {-65537.0, -1},
+        {1e300, 0},        {-1e300, 0}, // limited to +-9e18, whose low 16 bits are 0
+        {inf, 0},          {-inf, 0},          {std::nan(""), 0},
+    };
+    for (const auto& [x, expected] : cases)
+        EXPECT_EQ(pascalRound(x), expected) << "x = " << x;
+}
+
+// Worked out from the launch rule: A = 1.5 W + 183 - E in single precision, theta = 0.0195 A rounded to
+// single precision, cos and sin in single precision, then (P + W) cos and (P + W) sin rounded.
+TEST(LaunchFigures, FollowPowderElevationAndEveryWindPush) {
+    struct Case {
+        int64_t powder, elevation, wind, h, v;
+    };
+    const Case cases[] = {
+        {50, 45, 0, -45, 22},  {10, 0, 0, -9, -4},   {50, 22, 0, -50, 0},  {100, 22, 0, -100, 0},
+        {100, 89, 0, -26, 97}, {50, 22, -5, -45, 7}, {50, 22, -4, -46, 5}, {50, 22, -3, -47, 4},
+        {50, 22, -2, -48, 3},  {50, 22, -1, -49, 2}, {50, 22, 1, -51, -1}, {50, 22, 2, -52, -3},
+        {50, 22, 3, -53, -5},  {50, 22, 4, -54, -6}, {50, 22, 5, -54, -8}, {50, 45, -5, -37, 25},
+        {50, 45, 5, -52, 16},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Ordnix::launchFigures(c.powder, c.elevation, c.wind), (Ordnix::Launch{c.h, c.v}))
+            << "powder " << c.powder << " elevation " << c.elevation << " wind " << c.wind;
+    // The flight divides by H: it is negative for every powder, elevation and wind push.
+    for (int64_t wind = -5; wind <= 5; ++wind)
+        for (int64_t elevation = 0; elevation <= 89; ++elevation)
+            for (int64_t powder = 10; powder <= 100; ++powder)
+                ASSERT_LT(Ordnix::launchFigures(powder, elevation, wind).h, 0) << powder << " " << elevation;
+}
+
+struct Trail {
+    int64_t minRow = INT64_MAX, maxColumn = -1, widestGap = 0; // over the pixels the ball was drawn on
+};
+
+struct FlightCase {
+    const char* name;
+    int64_t turn, x, y, powder, elevation; // hub; the muzzle is the flat barrel's (18, -5) or (-21, -5)
+    Rect black;                            // painted on the empty field first
+    std::function<void(const Ordnix&, const Trail&)> check;
+};
+
+class Flight : public ::testing::TestWithParam<FlightCase> {};
+
+TEST_P(Flight, EndsLandsAndLeavesTheFieldAsItWas) {
+    const FlightCase& c = GetParam();
+    BattleGame g(4242);
+    Ordnix& game = g.game;
+    g.startUp();
+    g.play([&] {
+        game.eraseRect(tlbr(0, 0, 350, 520));
+        game.fillRect(c.black, game.black);
+    });
+    (c.turn == 1 ? game.gCanLX : game.gCanRX) = c.x;
+    (c.turn == 1 ? game.gCanLY : game.gCanRY) = c.y;
+    (c.turn == 1 ? game.gMuzzleLDX : game.gMuzzleRDX) = c.turn == 1 ? 18 : -21;
+    (c.turn == 1 ? game.gMuzzleLDY : game.gMuzzleRDY) = -5;
+    (c.turn == 1 ? game.gPowderL : game.gPowderR) = c.powder;
+    (c.turn == 1 ? game.gElevL : game.gElevR) = c.elevation;
+    game.gWindLeft = game.gWindRight = 0;
+
+    // A snapshot shows every pixel inverted and restored since the one before: the ball's trail.
+    QuickDraw::Bitmap& field = g.field();
+    std::vector<uint8_t> shown;
+    {
+        std::lock_guard lock(QuickDraw::screenLock());
+        field.snapshot();
+    }
+    const std::vector<uint8_t> before = field.bits();
+    const size_t sounds = g.host->soundsPlayed().size();
+    g.play([&] { c.turn == 1 ? game.fireLeft() : game.fireRight(); });
+    {
+        std::lock_guard lock(QuickDraw::screenLock());
+        shown = field.snapshot();
+    }
+    EXPECT_EQ(field.bits(), before) << "the ball is erased";
+    EXPECT_EQ(g.host->soundsPlayed().size(), sounds + 1);
+    EXPECT_EQ(g.host->soundsPlayed().back(), 128);
+    Trail trail;
+    std::set<int64_t> columns;
+    for (size_t i = 0; i < shown.size(); ++i)
+        if (shown[i] != before[i]) {
+            trail.minRow = std::min(trail.minRow, static_cast<int64_t>(i) / field.width());
+            columns.insert(static_cast<int64_t>(i) % field.width());
+        }
+    ASSERT_FALSE(columns.empty());
+    trail.maxColumn = *columns.rbegin();
+    for (auto it = columns.begin(); std::next(it) != columns.end(); ++it)
+        trail.widestGap = std::max(trail.widestGap, *std::next(it) - *it);
+    EXPECT_GE(trail.minRow, 1) << "nothing is drawn above row 1";
+    if (game.gLanded) {
+        EXPECT_TRUE(game.gHitPt == Point(game.gBallX, game.gBallY)) << "the impact point is kept in both";
+    }
+    c.check(game, trail);
+}
+
+const auto atBottom = [](const Ordnix& g, const Trail&) {
+    EXPECT_FALSE(g.gLanded);
+    EXPECT_GE(g.gBallY + 4, 281);
+    EXPECT_LT(g.gBallY + 4, 281 + 10) << "the flight ends at the first step that reaches row 281";
+};
+const auto endsAt = [](int64_t column) {
+    return [column](const Ordnix& g, const Trail&) {
+        EXPECT_FALSE(g.gLanded);
+        EXPECT_EQ(g.gBallX, column);
+    };
+};
+const auto landsAt = [](int64_t column) {
+    return [column](const Ordnix& g, const Trail&) {
+        ASSERT_TRUE(g.gLanded);
+        EXPECT_EQ(g.gHitPt.h, column);
+    };
+};
+const Rect nothing = tlbr(0, 0, 0, 0);
+
+INSTANTIATE_TEST_SUITE_P(
+    Battle, Flight,
+    ::testing::Values(
+        FlightCase{"LeftDropsToTheBottom", 1, 100, 200, 10, 0, nothing, atBottom},
+        FlightCase{"RightDropsToTheBottom", 2, 400, 200, 10, 0, nothing,
+                   [](const Ordnix& g, const Trail& t) {
+                       atBottom(g, t);
+                       EXPECT_LT(t.maxColumn, 400) << "the right cannon's ball flies to the left";
+                   }},
+        // Level and fast: the left ball ends once its column exceeds 507, the right one's below 3.
+        FlightCase{"LeftEndsAtTheRightSide", 1, 100, 150, 100, 22, nothing, endsAt(508)},
+        FlightCase{"RightEndsAtTheLeftSide", 2, 400, 150, 100, 22, nothing, endsAt(2)},
+        FlightCase{"AboveTheWindowUndrawnToTheSide", 1, 100, 150, 100, 89, nothing,
+                   [](const Ordnix& g, const Trail& t) {
+                       endsAt(508)(g, t);
+                       EXPECT_LE(g.gBallY, 0);
+                       EXPECT_LT(t.maxColumn, 200) << "not drawn while above the window";
+                   }},
+        FlightCase{"OutOfViewAndBackDown", 1, 100, 150, 28, 89, nothing,
+                   [](const Ordnix& g, const Trail& t) {
+                       atBottom(g, t);
+                       EXPECT_GT(t.widestGap, 5) << "the ball went out of view";
+                   }},
+        // Rows 1 to 30 are drawn over but never probed; row 31 is.
+        FlightCase{"NoProbeAboveRow31", 1, 100, 150, 28, 89, tlbr(1, 0, 31, 512),
+                   [](const Ordnix& g, const Trail& t) {
+                       atBottom(g, t);
+                       EXPECT_LE(t.minRow, 26) << "drawn where a probe would have met the band";
+                   }},
+        FlightCase{"ProbedFromRow31", 1, 100, 150, 28, 89, tlbr(31, 0, 61, 512),
+                   [](const Ordnix& g, const Trail&) {
+                       ASSERT_TRUE(g.gLanded);
+                       EXPECT_GE(g.gHitPt.v, 31);
+                       EXPECT_LT(g.gHitPt.v, 61);
+                   }},
+        // A wall across the path: the bottom centre X + 2 reaches it first, the side probe trails behind.
+        FlightCase{"LeftLandsOnAWall", 1, 100, 150, 100, 22, tlbr(0, 300, 322, 310), landsAt(300)},
+        FlightCase{"RightLandsOnAWall", 2, 400, 150, 100, 22, tlbr(0, 200, 322, 210), landsAt(209)},
+        // Black under the trailing side of the first disc only: the left ball's side probe is (X, Y + 3)
+        // with X = 119, the right ball's (X + 4, Y + 3) with X = 378.
+        FlightCase{"LeftSideProbe", 1, 100, 150, 100, 22, tlbr(100, 0, 200, 120), landsAt(121)},
+        FlightCase{"RightSideProbe", 2, 400, 150, 100, 22, tlbr(100, 382, 200, 520), landsAt(380)}),
+    [](const ::testing::TestParamInfo<FlightCase>& info) { return std::string(info.param.name); });
+
+} // namespace
