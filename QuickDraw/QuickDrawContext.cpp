@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <mutex>
+#include <numeric>
 #include <numbers>
 #include <optional>
 #include <tuple>
@@ -247,6 +248,69 @@ bool edgesCancelInPairs(const std::vector<Point>& points) {
     return true;
 }
 
+// A slanted or vertical edge of a polygon, its upper end first.
+struct SlopedEdge {
+    Point top;
+    Point bottom;
+};
+
+std::vector<SlopedEdge> slopedEdges(const std::vector<Point>& points) {
+    std::vector<SlopedEdge> edges;
+    auto add = [&edges](Point a, Point b) {
+        if (a.v != b.v)
+            edges.push_back(a.v < b.v ? SlopedEdge{a, b} : SlopedEdge{b, a});
+    };
+    for (size_t i = 0; i + 1 < points.size(); ++i)
+        add(points[i], points[i + 1]);
+    if (points.back() != points.front())
+        add(points.back(), points.front());
+    return edges;
+}
+
+// Where the edge crosses row y: the upper end's column plus (y - top) * dx / dy rounded to the nearest
+// integer, halves away from zero, as the outline rasterizer takes it. Grows or shrinks steadily with y.
+__int128 crossingAt(const SlopedEdge& e, int64_t y) {
+    using u128 = unsigned __int128;
+    const auto dy = static_cast<u128>(static_cast<__int128>(e.bottom.v) - e.top.v);
+    const __int128 dx = static_cast<__int128>(e.bottom.h) - e.top.h;
+    const auto product = static_cast<u128>(static_cast<__int128>(y) - e.top.v) * static_cast<u128>(dx < 0 ? -dx : dx);
+    const auto rounded = static_cast<__int128>(product / dy + (2 * (product % dy) >= dy ? 1 : 0));
+    return dx < 0 ? e.top.h - rounded : e.top.h + rounded;
+}
+
+// Whether the edges lie on their lines in pairs (every line holds an even number of them). Edges on one
+// line cross every row they share at the same column, so the crossings of such a set pair up equal on
+// every row: no span. False when unsure (coordinates too large to compare exactly).
+bool linesPairUp(const std::vector<SlopedEdge>& edges) {
+    constexpr int64_t exact = int64_t{1} << 40;
+    std::vector<std::tuple<__int128, __int128, __int128>> lines;
+    for (const SlopedEdge& e : edges) {
+        for (const Point& p : {e.top, e.bottom})
+            if (p.v > exact || p.v < -exact || p.h > exact || p.h < -exact)
+                return false;
+        __int128 dx = e.bottom.h - e.top.h;
+        __int128 dy = e.bottom.v - e.top.v;
+        const auto divisor = static_cast<__int128>(std::gcd(static_cast<int64_t>(dx < 0 ? -dx : dx), static_cast<int64_t>(dy)));
+        dx /= divisor;
+        dy /= divisor;
+        lines.emplace_back(dx, dy, e.top.h * dy - e.top.v * dx);
+    }
+    std::sort(lines.begin(), lines.end());
+    for (size_t i = 0; i < lines.size();) {
+        size_t end = i;
+        while (end < lines.size() && lines[end] == lines[i])
+            ++end;
+        if ((end - i) % 2 != 0)
+            return false;
+        i = end;
+    }
+    return true;
+}
+
+// Polygons of more edges than this, taller than exhaustiveRows, are taken to have spans.
+constexpr size_t polygonWalkEdges = 64;
+constexpr int64_t polygonWalkSteps = 512;
+
 bool polygonReaches(const Polygon& polygon) {
     if (polygon.points.size() < 2)
         return false;
@@ -254,9 +318,56 @@ bool polygonReaches(const Polygon& polygon) {
                                                  [](const Point& a, const Point& b) { return a.v < b.v; });
     if (low->v == high->v)
         return false; // only horizontal edges: no crossings
+    auto row = [](int64_t y) { return Rect(Shapes::unclipped.left, y, Shapes::unclipped.right, y + 1); };
     if (rowsAreFew(low->v, high->v))
         return !Shapes::polySpans(polygon, Rect(Shapes::unclipped.left, low->v, Shapes::unclipped.right, high->v)).empty();
-    return !edgesCancelInPairs(polygon.points);
+    if (edgesCancelInPairs(polygon.points))
+        return false;
+    const std::vector<SlopedEdge> edges = slopedEdges(polygon.points);
+    if (edges.size() > polygonWalkEdges)
+        return true;
+    // Between two rows where an edge begins or ends the same edges cross every row; each crossing moves
+    // steadily, so the rows from one change of any crossing to the next look alike and one row of each
+    // stretch decides.
+    std::vector<int64_t> ends;
+    for (const SlopedEdge& e : edges) {
+        ends.push_back(e.top.v);
+        ends.push_back(e.bottom.v);
+    }
+    std::sort(ends.begin(), ends.end());
+    ends.erase(std::unique(ends.begin(), ends.end()), ends.end());
+    struct Band {
+        int64_t from;
+        int64_t to;
+        std::vector<SlopedEdge> crossing;
+    };
+    std::vector<Band> bands;
+    for (size_t k = 0; k + 1 < ends.size(); ++k) {
+        Band band{ends[k], ends[k + 1], {}};
+        for (const SlopedEdge& e : edges)
+            if (e.top.v <= band.from && e.bottom.v > band.from)
+                band.crossing.push_back(e);
+        if (band.crossing.size() >= 2 && !linesPairUp(band.crossing))
+            bands.push_back(std::move(band));
+    }
+    // The first, middle and last rows of each stretch usually answer at once.
+    for (const Band& band : bands)
+        for (int64_t y : {band.from, band.to - 1, static_cast<int64_t>(band.from + (static_cast<__int128>(band.to) - band.from) / 2)})
+            if (!Shapes::polySpans(polygon, row(y)).empty())
+                return true;
+    int64_t steps = 0;
+    for (const Band& band : bands)
+        for (int64_t y = band.from; y < band.to;) {
+            if (++steps > polygonWalkSteps)
+                return true;
+            if (!Shapes::polySpans(polygon, row(y)).empty())
+                return true;
+            int64_t next = band.to;
+            for (const SlopedEdge& e : band.crossing)
+                next = std::min(next, firstChange([&](int64_t at) { return crossingAt(e, at) != crossingAt(e, y); }, y, next));
+            y = next;
+        }
+    return false;
 }
 
 int64_t saturatingAdd(int64_t a, int64_t b) { return detail::saturate(static_cast<__int128>(a) + b); }

@@ -493,6 +493,10 @@ TEST(Context, ChangeCountMovesOncePerCallEvenWhenClippedAway) {
              qd.fillPoly(Polygon{{Point(100, 0), Point(150, 50000), Point(120, 100000), Point(150, 50000)}}, Pattern::black);
          },
          0},
+        // Three points on one line: the edges cross each row they share at the same column.
+        {"tall collinear polygon",
+         [&](QuickDrawContext& qd) { qd.fillPoly(Polygon{{Point(100, 0), Point(130, 10000), Point(115, 5000)}}, Pattern::black); },
+         0},
         {"empty region", [&](QuickDrawContext& qd) { qd.fillRgn(Region{}, Pattern::black); }, 0},
     };
     for (const Case& c : cases) {
@@ -652,6 +656,13 @@ TEST(Context, TallShapesCountAndPaintLikeTheirWholeSpans) {
             if (in(0, 2) == 0) // there and back along the same path
                 for (int64_t k = points - 2; k > 0; --k)
                     polygon.points.push_back(polygon.points[static_cast<size_t>(k)]);
+            if (in(0, 2) == 0) { // every point on one line
+                const int64_t dh = in(-3, 3), dv = in(1, 3), v0 = in(-1000, 0);
+                for (Point& p : polygon.points) {
+                    const int64_t t = in(0, 5000 / dv);
+                    p = Point(left + 20 + dh * t, v0 + dv * t);
+                }
+            }
             canvas.qd.fillPoly(polygon, Pattern::black);
             whole = Shapes::polySpans(polygon);
             what = "fillPoly of " + std::to_string(polygon.points.size()) + " points";
