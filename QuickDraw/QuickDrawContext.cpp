@@ -19,9 +19,11 @@ namespace QuickDraw {
 namespace {
 
 // A shape whose spans all fall outside the port still counts as a change when it has spans at all. That
-// question is settled exactly by rasterizing the whole shape when it is at most this many rows high (or,
-// for arcs, this many pixels large); taller frames are walked from one change of their rows to the next
-// (see frameReaches); beyond that only the shape's parameters decide.
+// question is settled by rasterizing the whole shape when it is at most this many rows high (or, for
+// arcs, this many pixels large). Larger frames, arcs and polygons are examined where their rows or
+// pixels can change the answer (frameReaches, arcReaches, polygonReaches), within a bounded amount of
+// work; only past that bound, or for polygon slivers that rounding alone empties, do the shape's
+// parameters decide.
 constexpr int64_t exhaustiveRows = 4096;
 constexpr __int128 exhaustivePixels = 1 << 16;
 constexpr int64_t frameWalkSteps = 2048;
@@ -129,12 +131,12 @@ int64_t firstChange(const Pred& pred, int64_t from, int64_t to) {
 
 int64_t floorHalf(__int128 value) { return static_cast<int64_t>(value >= 0 ? value / 2 : -((-value + 1) / 2)); }
 
-// Whether some pixel of the oval of r lies in the wedge, for an oval fewer than `thinLimit` pixels across
-// in one direction. Along each line of pixels in the thin direction's crosswise sense (a column of a
-// narrow oval, a row of a flat one), cut at the centre, the angle of the pixels moves monotonically over
-// at most 90 degrees: it crosses the wedge's start at most once (found by a binary search on the half
-// plane that begins there) and on either side of that crossing the wedge test is monotone, so the end
-// pixels of the two pieces decide. Every pixel tested goes through the rasterizer's own rule.
+// Whether some pixel of the oval of r lies in the wedge, for an oval that is narrow one way. Along each
+// line of its pixels across the narrow side (a column of a tall oval, a row of a flat one), cut at the
+// centre, the pixels' angle moves monotonically over at most 90 degrees: it crosses the wedge's start at
+// most once (found by a binary search on the half plane beginning there), and on either side of that
+// crossing the wedge test changes at most once, so the end pixels of the two pieces decide. Every pixel
+// is tested with the rasterizer's own rule.
 bool thinArcReaches(const Rect& r, int64_t startAngle, int64_t arcAngle, int64_t normalizedStart) {
     auto inWedge = [&](int64_t x, int64_t y) { return !Shapes::arc(r, startAngle, arcAngle, Rect(x, y, x + 1, y + 1)).empty(); };
     auto inHalfPlane = [&](int64_t x, int64_t y) {
