@@ -9,7 +9,7 @@
 namespace DisplayCheck {
 
 inline constexpr const char* noDisplayMessage =
-    "Ordnix needs a graphical desktop: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).";
+    "Ordnix needs a graphical desktop: no X11 or Wayland display could be opened.";
 
 struct Environment {
     std::string display;        // DISPLAY

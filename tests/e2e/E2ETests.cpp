@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <thread>
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include "XSession.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+bool black(const QImage& image, int h, int v) { return qGray(image.pixel(h, v)) < 128; }
+
+// The first black row at or below row 50 in column h: the ground.
+int groundRow(const QImage& field, int h) {
+    for (int v = 50; v < field.height(); ++v)
+        if (black(field, h, v))
+            return v;
+    return field.height();
+}
+
+// White pixels inside the ground between `ground` and the control panel's top (row 280).
+int holesInGround(const QImage& field, int ground) {
+    int holes = 0;
+    for (int v = ground + 2; v < 280; ++v)
+        for (int h = 0; h < field.width(); ++h)
+            if (!black(field, h, v))
+                ++holes;
+    return holes;
+}
+
+bool battleMenusShown(XSession& x) {
+    const auto menus = x.menus();
+    return menus.count(QStringLiteral("262")) && menus.at(QStringLiteral("262")).contains(QStringLiteral("items=[false, true]")) &&
+           menus.count(QStringLiteral("258")) && menus.at(QStringLiteral("258")).startsWith(QStringLiteral("enabled=false")) &&
+           menus.count(QStringLiteral("ready")) && menus.at(QStringLiteral("ready")) == QStringLiteral("true");
+}
+
+// The game's menus: index in the menu bar.
+constexpr int rrMenu = 5;
+constexpr int battleMenu = 6;
+
+#define START_SESSION(x)                                                                                     \
+    if (!XSession::xvfbAvailable())                                                                          \
+        GTEST_SKIP() << "Xvfb is not installed";                                                             \
+    XSession x;                                                                                              \
+    ASSERT_TRUE(x.started()) << "Xvfb did not start";                                                        \
+    ASSERT_TRUE(x.startGame()) << "the game did not come up on " << x.display().toStdString()
+
+void expectCleanQuit(XSession& x, const char* state) {
+    const auto took = x.waitForExit(20s);
+    ASSERT_TRUE(took.has_value()) << "the game did not end after quitting while " << state;
+    EXPECT_EQ(x.game().exitStatus(), QProcess::NormalExit) << state;
+    EXPECT_EQ(x.game().exitCode(), 0) << state;
+    std::printf("quit while %s: the process ended %lld ms after the key press\n", state,
+                static_cast<long long>(took->count()));
+}
+
+TEST(EndToEnd, ABattleIsStartedAimedAndFiredWithMenusAndMouse) {
+    START_SESSION(x);
+
+    // The first field: the desert, flat ground under a white sky, both cannons on it.
+    const QImage first = x.field();
+    ASSERT_EQ(first.size(), QSize(512, 322));
+    const int ground = groundRow(first, 255);
+    EXPECT_EQ(groundRow(first, 20), ground);
+    EXPECT_EQ(groundRow(first, 490), ground);
+    EXPECT_EQ(holesInGround(first, ground), 0);
+    for (int h = 0; h < 512; ++h)
+        EXPECT_FALSE(black(first, h, 100)) << "sky at column " << h;
+
+    const auto menus = x.menus();
+    EXPECT_EQ(menus.at(QStringLiteral("258")), QStringLiteral("enabled=true items=[true, true, true, true, true] "
+                                                                "checked=[true, false, false, false, false]"));
+    EXPECT_EQ(menus.at(QStringLiteral("262")), QStringLiteral("enabled=true items=[true, false] checked=[false, false]"));
+    EXPECT_EQ(menus.at(QStringLiteral("ready")), QStringLiteral("true"));
+
+    // Battle > START A BATTLE: the other menus go grey and only STOP A BATTLE is left.
+    x.chooseMenu(battleMenu, 0);
+    ASSERT_TRUE(XSession::waitUntil([&] { return battleMenusShown(x); }, 30s)) << "the battle did not start";
+
+    // The left player aims: powder 15 (a click on the powder slider), elevation 45 (a drag along the
+    // elevation slider); the panel's sliders start at column 95.
+    x.clickField(95 + 5, 290);
+    x.dragField(95 + 20, 305, 95 + 45, 305);
+    ASSERT_TRUE(XSession::waitUntil(
+        [&] {
+            const QImage field = x.field();
+            // The elevation bar is grey up to column 140 and white after it; the barrel has risen.
+            return !field.isNull() && !black(field, 95 + 47, 305) && (black(field, 95 + 43, 305) || black(field, 95 + 44, 305));
+        },
+        30s))
+        << "the elevation slider did not follow the drag";
+
+    // Fire: the ball flies to the right and bursts in the ground, leaving a crater.
+    x.clickField(221, 298);
+    ASSERT_TRUE(XSession::waitUntil([&] { return holesInGround(x.field(), ground) > 0; }, 60s))
+        << "no crater appeared in the ground";
+    x.field().save(QStringLiteral("e2e-crater.png")); // for a look by eye
+    // The turn passes and the game polls again.
+    ASSERT_TRUE(XSession::waitUntil([&] { return battleMenusShown(x); }, 60s));
+
+    // Quitting in the middle of the battle.
+    x.key(QStringLiteral("ctrl+q"));
+    expectCleanQuit(x, "aiming in a battle");
+}
+
+TEST(EndToEnd, QuittingEndsTheGameFromEveryState) {
+    struct Case {
+        const char* state;
+        std::function<void(XSession&)> reach;
+    };
+    const std::vector<Case> cases = {
+        {"idle at the menus", [](XSession&) {}},
+        {"blocked in the outs dialog",
+         [](XSession& x) {
+             x.chooseMenu(rrMenu, 3); // R&R > OUTS
+             ASSERT_TRUE(XSession::waitUntil(
+                 [&] {
+                     return !x.xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                                        QStringLiteral("^Whose Outs\\?$")})
+                                 .trimmed()
+                                 .isEmpty();
+                 },
+                 30s))
+                 << "the outs dialog did not open";
+         }},
+        {"flying a ball",
+         [](XSession& x) {
+             x.chooseMenu(battleMenu, 0);
+             ASSERT_TRUE(XSession::waitUntil([&] { return battleMenusShown(x); }, 30s));
+             x.clickField(95 + 80, 290); // a strong charge: a long flight
+             x.clickField(95 + 60, 305);
+             std::this_thread::sleep_for(500ms);
+             x.clickField(221, 298);
+             std::this_thread::sleep_for(300ms);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.state);
+        START_SESSION(x);
+        c.reach(x);
+        x.key(QStringLiteral("ctrl+q"));
+        expectCleanQuit(x, c.state);
+    }
+}
+
+TEST(EndToEnd, WithoutADisplayTheGameSaysSoInOneLine) {
+    struct Case {
+        const char* name;
+        QString display;
+    };
+    const std::vector<Case> cases = {
+        {"no DISPLAY", QString()},
+        {"a DISPLAY nobody serves", QStringLiteral(":397")},
+    };
+    for (const Case& c : cases) {
+        QProcess game;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        environment.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+        if (!c.display.isEmpty())
+            environment.insert(QStringLiteral("DISPLAY"), c.display);
+        game.setProcessEnvironment(environment);
+        game.start(QStringLiteral(ORDNIX_BINARY), {});
+        ASSERT_TRUE(game.waitForFinished(60000)) << c.name;
+        EXPECT_EQ(game.exitStatus(), QProcess::NormalExit) << c.name; // no crash, no core dump
+        EXPECT_EQ(game.exitCode(), 1) << c.name;
+        const QStringList lines =
+            QString::fromUtf8(game.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 1) << c.name << ": " << lines.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(lines.first().contains(QStringLiteral("needs a graphical desktop"))) << c.name;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,70 @@
+// XSession: a private Xvfb display with the game running on it, driven through xdotool.
+//
+// Screens are read back from the game's ORDNIX_DUMP directory (field.png, menus.txt, written once a
+// second), so every check sees what the game itself drew and published.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include <QImage>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+class XSession {
+public:
+    // Whether an Xvfb binary is installed at all.
+    static bool xvfbAvailable();
+
+    // Starts Xvfb on a free display; check started() afterwards.
+    XSession();
+    ~XSession();
+    XSession(const XSession&) = delete;
+    XSession& operator=(const XSession&) = delete;
+
+    bool started() const { return started_; }
+    QString display() const { return QStringLiteral(":%1").arg(number_); }
+
+    // Starts the game with a fresh dump directory and settings store; true once its window is up.
+    bool startGame();
+    // The game's process (valid after startGame).
+    QProcess& game() { return *game_; }
+    // Waits for the game to end; the time it took, or none when it did not end in `limit`.
+    std::optional<std::chrono::milliseconds> waitForExit(std::chrono::milliseconds limit);
+
+    // Runs xdotool with these arguments on the display; its standard output.
+    QString xdotool(const QStringList& arguments);
+    // Reads the window geometry: screen position of the field's top-left and the scale.
+    bool locateField();
+    int scale() const { return scale_; }
+    // The screen point at the centre of game pixel (h, v) of the field.
+    QPoint screenPoint(int h, int v) const;
+    void clickField(int h, int v);
+    void dragField(int fromH, int fromV, int toH, int toV);
+    // Opens the menu bar and chooses the item: menu index in the bar (0 the application menu), item
+    // index among the menu's enabled items.
+    void chooseMenu(int menuIndex, int enabledItemIndex);
+    void key(const QString& keys);
+
+    // The dump: menus.txt as id -> line (and "ready" -> "true"/"false"), field.png as an image.
+    std::map<QString, QString> menus() const;
+    QImage field() const;
+    // Polls `condition` every 100 ms until it holds or `limit` passes.
+    static bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit);
+
+private:
+    bool started_ = false;
+    int number_ = 0;
+    QProcess xvfb_;
+    std::unique_ptr<QProcess> game_;
+    std::unique_ptr<QTemporaryDir> directory_;
+    QPoint fieldOrigin_;
+    QPoint windowOrigin_;
+    int menuBarHeight_ = 0;
+    int scale_ = 1;
+};
