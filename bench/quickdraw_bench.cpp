@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "QuickDraw.h"
 
 using namespace QuickDraw;
@@ -156,6 +158,9 @@ BENCHMARK(BM_paintOval_huge);
 // Keeps every run's CPU time per iteration (steadier than wall time on a shared machine) while printing as usual.
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
+    // Colours only on a terminal, so that a captured log holds the ratio lines exactly as printed.
+    RecordingReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
+
     std::map<std::string, double> nanoseconds;
 
     void ReportRuns(const std::vector<Run>& runs) override {

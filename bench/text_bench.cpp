@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "QuickDraw.h"
 
 using namespace QuickDraw;
@@ -67,6 +69,9 @@ BENCHMARK(BM_memcpy_line_area);
 // from this run.
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
+    // Colours only on a terminal, so that a captured log holds the ratio lines exactly as printed.
+    RecordingReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Iteration && run.error_occurred == false)
