@@ -1,11 +1,13 @@
 // Shared helpers of the option-screen and field-editor tests: a game on a scripted host, pixel checks
-// that print every failing coordinate, and text rendered independently for comparison.
+// that print the failing coordinates, text rendered independently, and the host's view of flashes.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,22 +17,19 @@
 
 namespace options_test {
 
-// A game on a scripted host with a fixed seed.
+using QuickDraw::Rect;
+
 struct Session {
     std::shared_ptr<ScriptedHost> host = std::make_shared<ScriptedHost>();
     Ordnix game{host};
 
     explicit Session(int32_t seed = 4711) { host->setRandSeed(seed); }
-
     QuickDraw::Bitmap& bitmap(WindowID id) { return game.window(id).port().bitmap; }
-    bool pixel(WindowID id, int64_t h, int64_t v) { return bitmap(id).pixel(h, v); }
-
-    // Runs the game until the script ends it (quit or endScenario); false on a script failure.
+    // Runs the game until the script ends it; false on a script failure.
     bool play() { return host->run([this] { game.run(); }); }
 };
 
-// The pointer moves to (h, v) and rests there for a tick, as a player's does before a click; then a
-// press held for two ticks and released, which every polling loop sees whatever it reads per pass.
+// The pointer rests at (h, v) for a tick, then a press held for two ticks: every polling loop sees it.
 inline void press(ScriptedHost& host, WindowID window, int64_t h, int64_t v) {
     host.moveMouse(window, h, v);
     host.waitTicks(1);
@@ -40,49 +39,80 @@ inline void press(ScriptedHost& host, WindowID window, int64_t h, int64_t v) {
     host.waitTicks(2);
 }
 
-inline QuickDraw::Rect tlbr(int64_t top, int64_t left, int64_t bottom, int64_t right) {
-    return QuickDraw::Rect(left, top, right, bottom);
+// Opens a screen from its menu item, lets it reach its polling loop, runs `script`, clicks "OK" at
+// (okH, okV) of its window, waits until the window is hidden and quits.
+template <typename Script>
+bool onScreen(Session& s, int64_t menu, int64_t item, WindowID window, int64_t okH, int64_t okV, Script script) {
+    s.host->chooseMenu(menu, item);
+    s.host->waitForWindowShown(window);
+    s.host->waitForCalls(HostOp::button, 1);
+    script(*s.host);
+    s.host->clickAt(window, okH, okV);
+    s.host->waitForWindowHidden(window);
+    s.host->quit();
+    return s.play();
 }
 
-// Every pixel of r follows the pattern (anchored to the bitmap's own grid).
-inline ::testing::AssertionResult filledWith(const QuickDraw::Bitmap& bitmap, const QuickDraw::Rect& r,
-                                             const QuickDraw::Pattern& pattern) {
+// The field editor's presses (field window coordinates).
+using Presses = std::vector<std::pair<int64_t, int64_t>>;
+inline constexpr int64_t buttonV = 295, continueH = 260, leftButtonH = 150, rightButtonH = 380;
+
+inline Presses operator+(Presses a, const Presses& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+inline void pressAll(ScriptedHost& host, const Presses& presses) {
+    for (auto [h, v] : presses)
+        press(host, WindowID::field, h, v);
+}
+
+// "CONTINUE", then each cannon's "PLACE CANNON" and its spot.
+inline Presses cannons(int64_t lh, int64_t lv, int64_t rh, int64_t rv) {
+    return {{continueH, buttonV}, {leftButtonH, buttonV}, {lh, lv}, {rightButtonH, buttonV}, {rh, rv}};
+}
+
+// "DO IT YOURSELF" with the chosen targets, then "START A BATTLE"; returns once the editor paints.
+inline void startEditor(ScriptedHost& host, bool hospitals, bool posts, bool trees) {
+    host.chooseMenu(258, 5);
+    for (auto [on, item] : {std::pair{hospitals, 1}, {posts, 2}, {trees, 3}})
+        if (on)
+            host.chooseMenu(259, item);
+    host.chooseMenu(262, 1);
+    host.waitUntil("the editor paints", [](const ScriptedHost& h) { return h.cursor() == CursorKind::cross; });
+    host.waitForCalls(HostOp::button, 1);
+}
+
+inline Rect tlbr(int64_t top, int64_t left, int64_t bottom, int64_t right) { return Rect(left, top, right, bottom); }
+
+// Every pixel of r follows the pattern (anchored to the bitmap's grid).
+inline ::testing::AssertionResult filledWith(const QuickDraw::Bitmap& b, const Rect& r, const QuickDraw::Pattern& p) {
     std::ostringstream wrong;
     int64_t bad = 0;
     for (int64_t v = r.top; v < r.bottom; ++v)
         for (int64_t h = r.left; h < r.right; ++h)
-            if (bitmap.pixel(h, v) != pattern.bit(h, v)) {
-                if (++bad <= 12)
-                    wrong << " (h " << h << ", v " << v << ")";
-            }
+            if (b.pixel(h, v) != p.bit(h, v) && ++bad <= 12)
+                wrong << " (h " << h << ", v " << v << ")";
     if (bad == 0)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << bad << " pixels of (" << r.top << ", " << r.left << ", " << r.bottom
-                                         << ", " << r.right << ") differ from the pattern:" << wrong.str();
+                                         << ", " << r.right << ") differ:" << wrong.str();
 }
+inline auto allWhite(const QuickDraw::Bitmap& b, const Rect& r) { return filledWith(b, r, QuickDraw::Pattern::white); }
+inline auto allBlack(const QuickDraw::Bitmap& b, const Rect& r) { return filledWith(b, r, QuickDraw::Pattern::black); }
 
-inline ::testing::AssertionResult allWhite(const QuickDraw::Bitmap& bitmap, const QuickDraw::Rect& r) {
-    return filledWith(bitmap, r, QuickDraw::Pattern::white);
-}
-
-inline ::testing::AssertionResult allBlack(const QuickDraw::Bitmap& bitmap, const QuickDraw::Rect& r) {
-    return filledWith(bitmap, r, QuickDraw::Pattern::black);
-}
-
-inline int64_t blackCount(const QuickDraw::Bitmap& bitmap, const QuickDraw::Rect& r) {
+inline int64_t blackCount(const QuickDraw::Bitmap& b, const Rect& r) {
     int64_t n = 0;
     for (int64_t v = r.top; v < r.bottom; ++v)
         for (int64_t h = r.left; h < r.right; ++h)
-            n += bitmap.pixel(h, v) ? 1 : 0;
+            n += b.pixel(h, v) ? 1 : 0;
     return n;
 }
 
-// The rows of r after drawing `text` alone at (h, v) in a fresh white port of the given size: what a
-// number or label drawn there must look like.
-inline std::vector<std::string> renderedText(int64_t width, int64_t height, const std::string& text, int64_t h,
-                                             int64_t v, int64_t font, QuickDraw::Style face, int64_t size,
-                                             const QuickDraw::Rect& r) {
-    QuickDraw::GrafPort port(width, height);
+// Rows of r after drawing `text` alone at (h, v) in a fresh white port: what that text must look like.
+inline std::vector<std::string> renderedText(const std::string& text, int64_t h, int64_t v, int64_t font,
+                                             QuickDraw::Style face, int64_t size, const Rect& r) {
+    QuickDraw::GrafPort port(512, 322);
     QuickDraw::QuickDrawContext qd(port);
     qd.textFont(font);
     qd.textFace(face);
@@ -92,23 +122,31 @@ inline std::vector<std::string> renderedText(int64_t width, int64_t height, cons
     return port.bitmap.dump(r);
 }
 
-// The bitmap's snapshot as the host would show it now (flashes included), as rows of r.
-inline std::vector<std::string> shownRows(QuickDraw::Bitmap& bitmap, const QuickDraw::Rect& r) {
+// Takes the host's snapshot and answers, as rows of r, where it shows a pixel other than the bitmap
+// holds ('#'): the flashes since the previous snapshot.
+inline std::vector<std::string> flashes(QuickDraw::Bitmap& b, const Rect& r) {
     std::vector<uint8_t> shown;
     {
         std::lock_guard<std::mutex> lock(QuickDraw::screenLock());
-        shown = bitmap.snapshot();
+        shown = b.snapshot();
     }
     std::vector<std::string> rows;
     for (int64_t v = r.top; v < r.bottom; ++v) {
         std::string row;
         for (int64_t h = r.left; h < r.right; ++h) {
-            bool inside = h >= 0 && v >= 0 && h < bitmap.width() && v < bitmap.height();
-            row += inside && shown[static_cast<size_t>(v * bitmap.width() + h)] ? '#' : '.';
+            const bool inside = h >= 0 && v >= 0 && h < b.width() && v < b.height();
+            row += inside && (shown[static_cast<size_t>(v * b.width() + h)] != 0) != b.pixel(h, v) ? '#' : '.';
         }
         rows.push_back(row);
     }
     return rows;
+}
+
+inline int64_t marks(const std::vector<std::string>& rows) {
+    int64_t n = 0;
+    for (const std::string& row : rows)
+        n += static_cast<int64_t>(std::count(row.begin(), row.end(), '#'));
+    return n;
 }
 
 } // namespace options_test
