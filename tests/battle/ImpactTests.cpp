@@ -44,18 +44,18 @@ protected:
             bool Ordnix::*up;
             int64_t Ordnix::*left;
             int64_t Ordnix::*top;
-            void (Ordnix::*draw)();
         };
-        static constexpr Site sites[] = {
-            {&Ordnix::gLHospUp, &Ordnix::gHospLLeft, &Ordnix::gHospLTop, &Ordnix::drawLeftHospital},
-            {&Ordnix::gRHospUp, &Ordnix::gHospRLeft, &Ordnix::gHospRTop, &Ordnix::drawRightHospital},
-            {&Ordnix::gLPostUp, &Ordnix::gPostLLeft, &Ordnix::gPostLTop, &Ordnix::drawLeftPost},
-            {&Ordnix::gRPostUp, &Ordnix::gPostRLeft, &Ordnix::gPostRTop, &Ordnix::drawRightPost}};
-        const Site& site = sites[kind];
-        game->*site.up = true;
-        game->*site.left = left;
-        game->*site.top = groundRow - 35;
-        g->play([&] { (game->*site.draw)(); });
+        static constexpr Site sites[] = {{&Ordnix::gLHospUp, &Ordnix::gHospLLeft, &Ordnix::gHospLTop},
+                                         {&Ordnix::gRHospUp, &Ordnix::gHospRLeft, &Ordnix::gHospRTop},
+                                         {&Ordnix::gLPostUp, &Ordnix::gPostLLeft, &Ordnix::gPostLTop},
+                                         {&Ordnix::gRPostUp, &Ordnix::gPostRLeft, &Ordnix::gPostRTop}};
+        game->*sites[kind].up = true;
+        game->*sites[kind].left = left;
+        game->*sites[kind].top = groundRow - 35;
+        g->play([&] {
+            kind == 0 ? game->drawLeftHospital() : kind == 1 ? game->drawRightHospital()
+                      : kind == 2 ? game->drawLeftPost() : game->drawRightPost();
+        });
     }
     // A tree with index i whose trunk stands on the ground: a crown 29 rows high over a trunk.
     void treeAt(int64_t i, int64_t left) {
