@@ -198,8 +198,8 @@ TEST(MainLoop, WaitingIdlesOncePerPassAndDrawsNothing) {
 }
 
 TEST(MainLoop, RejectedChoicesChangeNothingAndTheLoopGoesOn) {
-    // STOP A BATTLE is disabled between battles; item 9 of Wind and item 0 of Quit do not exist.
-    for (int64_t choice : {(262 << 16) | 2, (260 << 16) | 9, (257 << 16) | 0, (300 << 16) | 1}) {
+    // STOP A BATTLE is disabled between battles; item 9 of Wind, item 7 of R&R and menu 300 do not exist.
+    for (int64_t choice : {(262 << 16) | 2, (260 << 16) | 9, (261 << 16) | 7, (300 << 16) | 1}) {
         SCOPED_TRACE("choice " + std::to_string(choice));
         Game g;
         int64_t before = -1;
