@@ -2,9 +2,6 @@
 // "OBSERVE" with its demo flight and burst, and the windows around the screen.
 #include "OptionsTestSupport.h"
 
-#include <cstdio>
-#include <random>
-
 namespace {
 
 using namespace options_test;
@@ -176,11 +173,8 @@ TEST(BallSpeed, ObserveFliesTheDemoBallAndBursts) {
 }
 
 TEST(BallSpeed, RandomPressesKeepTheSpeedInRange) {
-    const uint32_t seed = std::random_device{}();
-    SCOPED_TRACE(::testing::Message() << "seed " << seed);
-    std::printf("random presses on the ball speed screen, seed %u\n", seed);
-    std::mt19937 random(seed);
-    auto coordinate = [&](int64_t low, int64_t high) { return std::uniform_int_distribution<int64_t>(low, high)(random); };
+    RandomCoordinates coordinate("on the ball speed screen");
+    SCOPED_TRACE(::testing::Message() << "seed " << coordinate.seed);
     Session s;
     ASSERT_TRUE(onScreen(s, [&](ScriptedHost& host) {
         for (int n = 0; n < 150; ++n) {

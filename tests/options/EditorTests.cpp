@@ -3,8 +3,6 @@
 #include "OptionsTestSupport.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <random>
 
 namespace {
 
@@ -274,14 +272,11 @@ TEST(FieldEditor, TreesArePlantedLast) {
 // Presses anywhere, in every phase, never place an object outside its range or over a forbidden
 // rectangle, and "CANCEL" always ends the editor.
 TEST(FieldEditor, RandomPressesKeepObjectsInTheirHalves) {
-    const uint32_t seed = std::random_device{}();
-    SCOPED_TRACE(::testing::Message() << "seed " << seed);
-    std::printf("random presses in the field editor, seed %u\n", seed);
-    std::mt19937 random(seed);
-    auto coordinate = [&](int64_t low, int64_t high) { return std::uniform_int_distribution<int64_t>(low, high)(random); };
+    RandomCoordinates coordinate("in the field editor");
+    SCOPED_TRACE(::testing::Message() << "seed " << coordinate.seed);
     for (int run = 0; run < 6; ++run) {
         SCOPED_TRACE(run);
-        Session s(static_cast<int32_t>(random() & 0x7FFFFFFF));
+        Session s(static_cast<int32_t>(coordinate(0, 0x7FFFFFFF)));
         s.host->setIdleMicroseconds(2000); // fewer polls per tick keep the run short
         startEditor(*s.host, true, true, run % 2 == 0);
         for (int n = 0; n < 60; ++n) {

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <cstdio>
 #include <mutex>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -82,6 +84,14 @@ inline void startEditor(ScriptedHost& host, bool hospitals, bool posts, bool tre
     host.waitUntil("the editor paints", [](const ScriptedHost& h) { return h.cursor() == CursorKind::cross; });
     host.waitForCalls(HostOp::button, 1);
 }
+
+// Random coordinates from a fresh seed, which is logged so that a failure can be replayed.
+struct RandomCoordinates {
+    uint32_t seed = std::random_device{}();
+    std::mt19937 engine{seed};
+    explicit RandomCoordinates(const char* what) { std::printf("random presses %s, seed %u\n", what, seed); }
+    int64_t operator()(int64_t low, int64_t high) { return std::uniform_int_distribution<int64_t>(low, high)(engine); }
+};
 
 inline Rect tlbr(int64_t top, int64_t left, int64_t bottom, int64_t right) { return Rect(left, top, right, bottom); }
 

@@ -3,9 +3,6 @@
 // and random presses that never leave a value out of range.
 #include "OptionsTestSupport.h"
 
-#include <cstdio>
-#include <random>
-
 namespace {
 
 using namespace options_test;
@@ -24,7 +21,8 @@ struct Row {
 };
 
 Row row(int64_t i) {
-    static const bool negative[13] = {false, true, false, true, true, true, false, false, true, true, true, false, true};
+    static const bool negative[13] = {false, true, false, true, true, true, false,
+                                      false, true, true, true, false, true};
     static const int64_t defaults[13] = {0, -20, 10, -20, -10, -20, 20, 10, -20, -10, -20, 20, -20};
     static const char* const labels[13] = {"",
         "Left Hits Left Cannon", "Left Hits Right Cannon", "Left Hits Left Hospital", "Left Hits Right Hospital",
@@ -206,7 +204,8 @@ TEST(TargetValues, DraggingWithinOneStepRedrawsTheBarOnly) {
             host.moveMouse(targets, r.left + dh, r.top + 7);
         }
         host.waitTicks(2);
-        host.perform("look at the mark", [&](ScriptedHost&) { markAfterSameStep = s.bitmap(targets).pixel(markH, markV); });
+        host.perform("look at the mark",
+                     [&](ScriptedHost&) { markAfterSameStep = s.bitmap(targets).pixel(markH, markV); });
         host.moveMouse(targets, r.left + 44, r.top + 7); // the next step: 11
         host.waitTicks(2);
         host.release();
@@ -239,11 +238,8 @@ TEST(TargetValues, DefaultSettingsRestoresAllTwelve) {
 }
 
 TEST(TargetValues, RandomPressesKeepEveryValueInItsRange) {
-    const uint32_t seed = std::random_device{}();
-    SCOPED_TRACE(::testing::Message() << "seed " << seed);
-    std::printf("random presses on the target values screen, seed %u\n", seed);
-    std::mt19937 random(seed);
-    auto coordinate = [&](int64_t low, int64_t high) { return std::uniform_int_distribution<int64_t>(low, high)(random); };
+    RandomCoordinates coordinate("on the target values screen");
+    SCOPED_TRACE(::testing::Message() << "seed " << coordinate.seed);
     Session s;
     ASSERT_TRUE(onScreen(s, [&](ScriptedHost& host) {
         for (int n = 0; n < 120; ++n) {
