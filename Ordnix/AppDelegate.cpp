@@ -288,7 +288,10 @@ void AppDelegate::mouseEvent(QObject* receiver, const QMouseEvent& event) {
 }
 
 void AppDelegate::tick() {
-    host->mouseMoved(screenPoint(QCursor::pos()));
+    // Asking the display server for the pointer is a round trip; it is only worth it while the game
+    // reads the pointer. Pointer events keep the position current in any case.
+    if (host->pointerWanted())
+        host->mouseMoved(screenPoint(QCursor::pos()));
     if (fieldView)
         fieldView->refresh();
     for (auto& [id, entry] : boxes)

@@ -95,6 +95,7 @@ bool AppHost::button() {
 
 QuickDraw::Point AppHost::mouse(const Window& in) {
     parkIfQuitting();
+    lastPointerRead = tickAt(uptimeMicroseconds());
     ScreenPoint pointer;
     ScreenRect field;
     int64_t pixels = 1;
@@ -326,6 +327,11 @@ void AppHost::setFieldRect(ScreenRect rect, int64_t newScale) {
 bool AppHost::isReady() {
     std::lock_guard guard(lock);
     return ready;
+}
+
+bool AppHost::pointerWanted() {
+    const int64_t last = lastPointerRead.load();
+    return last >= 0 && tickAt(uptimeMicroseconds()) - last <= 120;
 }
 
 void AppHost::noteInput() { ++inputSerial; }

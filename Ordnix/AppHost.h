@@ -90,6 +90,8 @@ public:
     // The field view's area on the screen and the current scale.
     void setFieldRect(ScreenRect rect, int64_t scale);
     bool isReady();
+    // True while the game has read the pointer within the last two seconds.
+    bool pointerWanted();
 
     // ---- quitting ----
     // Set once the game thread can no longer touch the game, the host or the screens: it is parked
@@ -144,4 +146,6 @@ private:
     uint64_t inputSerial = 0;
     std::atomic<bool> quitRequested{false};
     std::shared_ptr<Rest> rest_ = std::make_shared<Rest>();
+    // The tick of the game's last mouse() call; -1 before the first.
+    std::atomic<int64_t> lastPointerRead{-1};
 };

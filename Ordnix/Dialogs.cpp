@@ -61,15 +61,15 @@ std::unique_ptr<ClassicDialog> about(QWidget* parent) {
     return std::make_unique<ClassicDialog>("About Ordnix", 300, 214,
                                            std::vector<Item>{
                                                Item::button("OK", 93, 247, 118, 277),
-                                               Item::label("ORDNIX", 8, 20, 26, 220),
-                                               Item::label("Two cannons, one mouse, a hill between.", 36, 20, 68, 220),
-                                               Item::label("Take turns: set the powder, raise the barrel, "
-                                                           "watch the windsock and fire.",
-                                                           72, 20, 120, 220),
-                                               Item::label("Hospitals, command posts and trees score by "
-                                                           "the values you set.",
-                                                           124, 20, 156, 220),
-                                               Item::label("Made for the Linux desktop.", 160, 20, 176, 220),
+                                               Item::label("ORDNIX", 8, 20, 24, 220),
+                                               Item::label("Two cannons, one mouse and a hill between them.",
+                                                           32, 20, 64, 220),
+                                               Item::label("Set the powder, raise the barrel, mind the "
+                                                           "windsock and fire.",
+                                                           70, 20, 102, 220),
+                                               Item::label("Targets score by the values you set.", 108, 20,
+                                                           140, 220),
+                                               Item::label("Made for the Linux desktop.", 146, 20, 162, 220),
                                                Item::label("Version 1.0", 188, 20, 204, 220),
                                                Item::picture(treeRows(), 28, 229, 73, 282),
                                            },

@@ -11,6 +11,9 @@
 
 #include "AppDelegate.h"
 #include "DisplayCheck.h"
+#include "LeakSuppressions.h"
+
+extern "C" const char* __lsan_default_suppressions() { return LeakSuppressions::systemLibraries; }
 
 namespace {
 

@@ -120,6 +120,14 @@ TEST(AppHost, MouseIsInWindowPixelsAtEachScaleWithoutClamping) {
     }
 }
 
+TEST(AppHost, ThePointerIsSampledOnlyWhileTheGameReadsIt) {
+    CollectingHost h;
+    EXPECT_FALSE(h.host->pointerWanted());
+    const Window field(WindowID::field);
+    h.host->mouse(field);
+    EXPECT_TRUE(h.host->pointerWanted());
+}
+
 TEST(AppHost, MenuChoicesAreQueuedOnlyWhileTheGameListens) {
     CollectingHost h;
     h.host->choose(262, 1); // not ready: lost

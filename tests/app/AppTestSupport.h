@@ -2,6 +2,8 @@
 // private settings store, created on first use.
 #pragma once
 
+#include <memory>
+
 #include <QApplication>
 #include <QStandardPaths>
 #include <QtGlobal>
@@ -16,9 +18,9 @@ inline QApplication& testApplication() {
         if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER"))
             qputenv("SDL_AUDIODRIVER", "dummy");
         QStandardPaths::setTestModeEnabled(true);
-        // Leaked on purpose: it must outlive every test, and Qt's own teardown order at exit is safe.
-        static QApplication instance(argc, argv);
-        return &instance;
+        // Never destroyed: a QApplication torn down among the static destructors at exit meets Qt's
+        // own globals already gone. The pointer stays reachable, so it is no leak either.
+        return std::make_unique<QApplication>(argc, argv).release();
     }();
     return *application;
 }

@@ -54,6 +54,9 @@ XSession::XSession() {
         started_ = started_ && xvfb_.state() == QProcess::Running;
         if (started_)
             return;
+        // Another server took the display meanwhile, or this one is stuck: try the next number.
+        xvfb_.kill();
+        xvfb_.waitForFinished(10000);
     }
 }
 

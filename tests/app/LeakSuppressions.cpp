@@ -1,0 +1,5 @@
+// The host tests draw text and open the audio device, as the application does: the same system
+// library leaks are set aside.
+#include "LeakSuppressions.h"
+
+extern "C" const char* __lsan_default_suppressions() { return LeakSuppressions::systemLibraries; }
