@@ -47,6 +47,13 @@ TEST(Aiming, SlidersRangesNumbersBarsAndBarrelOnBothPanelsShownOrHidden) {
         };
         // A marker in the white corner of the cannon's area: only drawing the cannon clears it.
         const auto marked = [&] { return g.pixel(game.gCanLRect.left, game.gCanLRect.top); };
+        g.waitForAiming();
+        h.perform("a battle starts at powder 10, elevation 0", [&](ScriptedHost&) {
+            EXPECT_EQ(game.gPowderLStr, "10");
+            EXPECT_EQ(game.gElevLStr, "0");
+            EXPECT_TRUE(barEndsAt(g, 287, leftPanel.powderColumn(10)));
+            EXPECT_TRUE(barEndsAt(g, 302, leftPanel.elevationColumn(0)));
+        });
         int64_t lastElevation = 0;
         for (const Step& s : steps) {
             g.waitForAiming();

@@ -134,7 +134,11 @@ TEST(BattleFlow, MenusFollowTheAvailabilityTableStopEndsEitherTurnAndEveryBattle
     h.chooseMenu(261, 1); // "NEW GAME" gives the first turn back to the left player
     h.chooseMenu(262, 1);
     g.waitForAiming();
-    h.perform("the left player opens a new game", [&](ScriptedHost&) { EXPECT_EQ(game.gTurn, 1); });
+    h.perform("the left player opens a new game", [&](ScriptedHost&) {
+        EXPECT_EQ(game.gTurn, 1);
+        EXPECT_EQ(game.gPowderL, 10) << "every battle starts at powder 10 and elevation 0";
+        EXPECT_EQ(game.gElevL, 0);
+    });
     h.chooseMenu(262, 2);
     h.quit();
     g.play([&] { game.run(); });
@@ -144,6 +148,36 @@ TEST(BattleFlow, MenusFollowTheAvailabilityTableStopEndsEitherTurnAndEveryBattle
     // A field at start-up, after each of the three battles and after "NEW GAME".
     EXPECT_EQ(std::count(h.cursorChanges().begin(), h.cursorChanges().end(), CursorKind::watch), 5);
     EXPECT_TRUE(h.cursorVisible());
+}
+
+TEST(BattleFlow, OnAWindyFieldEveryTurnBringsANewWind) {
+    BattleGame g(8080);
+    Ordnix& game = g.game;
+    ScriptedHost& h = *g.host;
+    h.chooseMenu(260, 3); // "GUSTY"
+    h.chooseMenu(261, 2); // a new field, with its windsock
+    h.chooseMenu(262, 1);
+    std::set<std::pair<int64_t, int64_t>> winds;
+    for (int turn = 0; turn < 6; ++turn) {
+        g.waitForAiming();
+        h.perform("the windsock shows the wind", [&](ScriptedHost&) {
+            winds.insert({game.gWindDir, game.gWindSpeed});
+            const int64_t push = game.gWindSpeed * 4 / 10;
+            EXPECT_EQ(game.gWindLeft, game.gWindDir == 1 ? push : -push);
+            EXPECT_EQ(game.gWindRight, -game.gWindLeft);
+            const int64_t flagLeft = game.gWindDir == 1 ? 256 : 236;
+            EXPECT_GT(g.blackIn(tlbr(game.gSockBase - 39, flagLeft, game.gSockBase - 29, flagLeft + 18)), 90);
+        });
+        const Panel& panel = turn % 2 == 0 ? leftPanel : rightPanel;
+        g.scriptAim(panel, harmless);
+        g.scriptFire(panel);
+    }
+    g.waitForAiming();
+    h.chooseMenu(262, 2);
+    h.quit();
+    g.play([&] { game.run(); });
+    EXPECT_TRUE(h.scriptDone()) << h.nextStep();
+    EXPECT_GT(winds.size(), 2u) << "a new wind each turn";
 }
 
 } // namespace

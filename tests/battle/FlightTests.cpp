@@ -49,6 +49,7 @@ TEST(LaunchFigures, FollowPowderElevationAndEveryWindPush) {
 
 struct Trail {
     int64_t minRow = INT64_MAX, maxColumn = -1, widestGap = 0; // over the pixels the ball was drawn on
+    int64_t ticks = 0;                                         // virtual time of the flight
 };
 
 struct FlightCase {
@@ -86,6 +87,7 @@ TEST_P(Flight, EndsLandsAndLeavesTheFieldAsItWas) {
     }
     const std::vector<uint8_t> before = field.bits();
     const size_t sounds = g.host->soundsPlayed().size();
+    const int64_t start = g.host->ticks();
     g.play([&] { c.turn == 1 ? game.fireLeft() : game.fireRight(); });
     {
         std::lock_guard lock(QuickDraw::screenLock());
@@ -95,6 +97,7 @@ TEST_P(Flight, EndsLandsAndLeavesTheFieldAsItWas) {
     EXPECT_EQ(g.host->soundsPlayed().size(), sounds + 1);
     EXPECT_EQ(g.host->soundsPlayed().back(), 128);
     Trail trail;
+    trail.ticks = g.host->ticks() - start;
     std::set<int64_t> columns;
     for (size_t i = 0; i < shown.size(); ++i)
         if (shown[i] != before[i]) {
@@ -140,9 +143,18 @@ INSTANTIATE_TEST_SUITE_P(
                        atBottom(g, t);
                        EXPECT_LT(t.maxColumn, 400) << "the right cannon's ball flies to the left";
                    }},
-        // Level and fast: the left ball ends once its column exceeds 507, the right one's below 3.
-        FlightCase{"LeftEndsAtTheRightSide", 1, 100, 150, 100, 22, nothing, endsAt(508)},
-        FlightCase{"RightEndsAtTheLeftSide", 2, 400, 150, 100, 22, nothing, endsAt(2)},
+        // Level and fast: the left ball ends once its column exceeds 507, the right one's below 3. Each
+        // drawn step waits for a new tick before showing and before erasing the ball: two ticks a step.
+        FlightCase{"LeftEndsAtTheRightSide", 1, 100, 150, 100, 22, nothing,
+                   [](const Ordnix& g, const Trail& t) {
+                       endsAt(508)(g, t);
+                       EXPECT_NEAR(t.ticks, 2 * (508 - 119 + 1), 2);
+                   }},
+        FlightCase{"RightEndsAtTheLeftSide", 2, 400, 150, 100, 22, nothing,
+                   [](const Ordnix& g, const Trail& t) {
+                       endsAt(2)(g, t);
+                       EXPECT_NEAR(t.ticks, 2 * (378 - 2 + 1), 2);
+                   }},
         FlightCase{"AboveTheWindowUndrawnToTheSide", 1, 100, 150, 100, 89, nothing,
                    [](const Ordnix& g, const Trail& t) {
                        endsAt(508)(g, t);
@@ -154,17 +166,17 @@ INSTANTIATE_TEST_SUITE_P(
                        atBottom(g, t);
                        EXPECT_GT(t.widestGap, 5) << "the ball went out of view";
                    }},
-        // Rows 1 to 30 are drawn over but never probed; row 31 is.
-        FlightCase{"NoProbeAboveRow31", 1, 100, 150, 28, 89, tlbr(1, 0, 31, 512),
+        // Level at row 30 over black down to row 33: drawn, never probed. Level at row 31, the side
+        // probe (X, 34) meets black in row 34.
+        FlightCase{"NoProbeAboveRow31", 1, 100, 35, 100, 22, tlbr(1, 0, 34, 512),
                    [](const Ordnix& g, const Trail& t) {
-                       atBottom(g, t);
-                       EXPECT_LE(t.minRow, 26) << "drawn where a probe would have met the band";
+                       endsAt(508)(g, t);
+                       EXPECT_EQ(t.minRow, 30);
                    }},
-        FlightCase{"ProbedFromRow31", 1, 100, 150, 28, 89, tlbr(31, 0, 61, 512),
+        FlightCase{"ProbedFromRow31", 1, 100, 36, 100, 22, tlbr(34, 0, 35, 512),
                    [](const Ordnix& g, const Trail&) {
                        ASSERT_TRUE(g.gLanded);
-                       EXPECT_GE(g.gHitPt.v, 31);
-                       EXPECT_LT(g.gHitPt.v, 61);
+                       EXPECT_EQ(g.gHitPt.v, 35);
                    }},
         // A wall across the path: the bottom centre X + 2 reaches it first, the side probe trails behind.
         FlightCase{"LeftLandsOnAWall", 1, 100, 150, 100, 22, tlbr(0, 300, 322, 310), landsAt(300)},

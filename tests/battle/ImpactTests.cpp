@@ -198,6 +198,8 @@ TEST_F(ImpactTest, TreesScoreByPlayerTypeOnceEachWithOneSoundPerShot) {
         treeAt(3, 205);
         treeAt(4, 210);
         treeAt(5, 300);
+        const Rect crown = tlbr(groundRow - 32, 300, groundRow - 4, 319);
+        const int64_t crownBlack = g->blackIn(crown);
         std::vector<int64_t> sounds = impact(1, 215, groundRow - 20); // inside the first three trees
         EXPECT_EQ(game->gScoreL, 3 * point);
         EXPECT_EQ(game->gScoreR, 0);
@@ -205,10 +207,14 @@ TEST_F(ImpactTest, TreesScoreByPlayerTypeOnceEachWithOneSoundPerShot) {
         EXPECT_FALSE(game->gTreeDown[5]);
         EXPECT_EQ(std::count(sounds.begin(), sounds.end(), 132), 1) << "one tree sound per shot";
         EXPECT_EQ(g->blackIn(tlbr(groundRow - 33, 200, groundRow - 12, 229)), 0) << "felled trees vanish";
-        EXPECT_GT(g->blackIn(game->gTreeRect[5]), 0) << "the standing tree is refilled";
 
         impact(1, 215, groundRow - 20); // fallen trees never score again, however they are hit
         impact(1, 209, game->gTreeBaseY[2] + 3);
+        EXPECT_EQ(game->gScoreL, 3 * point);
+        // A burst beside a tree bites into its crown without felling it: the crown is filled again.
+        impact(1, 298, groundRow - 20);
+        EXPECT_FALSE(game->gTreeDown[5]);
+        EXPECT_EQ(g->blackIn(crown), crownBlack);
         EXPECT_EQ(game->gScoreL, 3 * point);
         // Hit inside its rectangle at its foot, whose base point the debris erases too: it falls once.
         impact(2, game->gTreeBaseX[5], game->gTreeBaseY[5] - 1);
@@ -228,12 +234,30 @@ TEST_F(ImpactTest, ABurstDigsACraterWithItsBaseAtRow275AtMostAndLandslidesClearA
         game->gBallX = 100;
         game->gBallY = 270;
         g->play([&] { game->groundBurst(); });
-        EXPECT_FALSE(g->pixel(103, 250) || g->pixel(103, 241)) << "the crater";
+        EXPECT_FALSE(g->pixel(103, 250) || g->pixel(103, 240)) << "the crater";
         for (const int64_t v : {239, 100, 52})
             EXPECT_EQ(g->pixel(103, v), tunnels) << "row " << v;
         EXPECT_TRUE(g->pixel(103, 49) && g->pixel(92, 100) && g->pixel(113, 100)) << "outside the slide";
-        const int64_t thinned = g->blackIn(tlbr(50, 93, 52, 113));
-        EXPECT_TRUE(tunnels ? thinned == 40 : thinned > 0 && thinned < 40) << thinned << " black in rows 50-51";
+        // Below the disc only the debris streaks are white, erased two pixels wide: no white run in a
+        // row is a single pixel.
+        int64_t whiteRuns = 0;
+        for (int64_t v = 261; v <= 270; ++v) {
+            int64_t run = 0;
+            for (int64_t h = 85; h <= 120; ++h) {
+                if (!g->pixel(h, v)) {
+                    ++run;
+                    continue;
+                }
+                EXPECT_NE(run, 1) << "a streak one pixel wide ending at " << h - 1 << ", " << v;
+                whiteRuns += run > 0 ? 1 : 0;
+                run = 0;
+            }
+        }
+        EXPECT_GE(whiteRuns, 10) << "streaks cross every row";
+        for (const int64_t v : {50, 51}) {
+            const int64_t thinned = g->blackIn(tlbr(v, 93, v + 1, 113));
+            EXPECT_TRUE(tunnels ? thinned == 20 : thinned > 0 && thinned < 20) << thinned << " black in row " << v;
+        }
     }
 }
 
