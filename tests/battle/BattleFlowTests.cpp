@@ -2,6 +2,7 @@
 // the new field after every battle.
 #include <algorithm>
 #include <array>
+#include <set>
 
 #include "BattleHarness.h"
 

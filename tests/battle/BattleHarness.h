@@ -8,7 +8,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <set>
 #include <vector>
 
 #include "Ordnix.h"
@@ -109,25 +108,5 @@ public:
         return found;
     }
 };
-
-// Every change of the shooter's score one shot can make: each of its six target values at most once,
-// plus up to 14 trees at +-5.
-inline std::set<int64_t> achievableDeltas(const Ordnix& g, int64_t turn) {
-    const std::vector<int64_t> values =
-        turn == 1 ? std::vector{g.gValLLCannon, g.gValLRCannon, g.gValLLHosp, g.gValLRHosp, g.gValLLPost, g.gValLRPost}
-                  : std::vector{g.gValRLCannon, g.gValRRCannon, g.gValRLHosp, g.gValRRHosp, g.gValRLPost, g.gValRRPost};
-    std::set<int64_t> sums{0};
-    for (int64_t value : values) {
-        std::set<int64_t> next = sums;
-        for (int64_t s : sums)
-            next.insert(s + value);
-        sums = std::move(next);
-    }
-    std::set<int64_t> deltas;
-    for (int64_t s : sums)
-        for (int64_t trees = 0; trees <= 14; ++trees)
-            deltas.insert(s + (g.gRambo ? 5 : -5) * trees);
-    return deltas;
-}
 
 } // namespace battle

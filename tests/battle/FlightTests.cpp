@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <mutex>
+#include <set>
 
 #include "BattleHarness.h"
 #include "PascalRound.h"
