@@ -18,6 +18,28 @@ const Rect elevationNumber = tlbr(301, 65, 310, 94);
     return ::testing::AssertionSuccess();
 }
 
+// Whether the field shows `text` written from (h, row) in the game's font with this face and size, over
+// the rows row - above to row + below (inclusive) and the columns left to right (exclusive): the same
+// text is drawn into the hidden targets window for comparison.
+::testing::AssertionResult showsText(BattleGame& g, const std::string& text, int64_t h, int64_t row,
+                                     QuickDraw::Style face, int64_t size, const Rect& area) {
+    Ordnix& game = g.game;
+    game.setPort(*game.gTargetWindow);
+    game.eraseRect(tlbr(0, 0, 285, 490));
+    game.textFont(QuickDraw::FontID::applFont);
+    game.textFace(face);
+    game.textSize(size);
+    game.moveTo(h, 100);
+    game.drawString(text);
+    game.setPort(*game.gFieldWindow);
+    const QuickDraw::Bitmap& drawn = game.window(WindowID::targets).port().bitmap;
+    for (int64_t v = area.top; v < area.bottom; ++v)
+        for (int64_t x = area.left; x < area.right; ++x)
+            if (drawn.pixel(x, v - row + 100) != g.pixel(x, v))
+                return ::testing::AssertionFailure() << '"' << text << "\" differs at " << x << ", " << v;
+    return ::testing::AssertionSuccess();
+}
+
 // The muzzle of the left cannon's barrel for an elevation: flat up to 9, low to 39, steep to 69, upright.
 Point leftMuzzle(int64_t e) {
     return e <= 9 ? Point(18, -5) : e <= 39 ? Point(20, -12) : e <= 69 ? Point(12, -20) : Point(-2, -25);
@@ -48,6 +70,14 @@ TEST(Aiming, SlidersRangesNumbersBarsAndBarrelOnBothPanelsShownOrHidden) {
         // A marker in the white corner of the cannon's area: only drawing the cannon clears it.
         const auto marked = [&] { return g.pixel(game.gCanLRect.left, game.gCanLRect.top); };
         g.waitForAiming();
+        h.perform("the panel's texts", [&](ScriptedHost&) {
+            const QuickDraw::Style plain{}, bold = QuickDraw::Style::bold;
+            EXPECT_TRUE(showsText(g, "Powder=", 9, 294, plain, 9, tlbr(286, 7, 295, 65)));
+            EXPECT_TRUE(showsText(g, "Elevation=", 9, 309, plain, 9, tlbr(301, 7, 310, 65)));
+            EXPECT_TRUE(showsText(g, hidden ? "" : "10", 75, 294, plain, 9, powderNumber));
+            EXPECT_TRUE(showsText(g, hidden ? "" : "0", 75, 309, plain, 9, elevationNumber));
+            EXPECT_TRUE(showsText(g, "Fire", 200, 305, bold, 18, tlbr(290, 197, 306, 245)));
+        });
         h.perform("a battle starts at powder 10, elevation 0", [&](ScriptedHost&) {
             EXPECT_EQ(game.gPowderLStr, "10");
             EXPECT_EQ(game.gElevLStr, "0");
@@ -89,6 +119,7 @@ TEST(Aiming, SlidersRangesNumbersBarsAndBarrelOnBothPanelsShownOrHidden) {
             EXPECT_FALSE(host.cursorVisible());
             EXPECT_FALSE(host.readyForMenus());
             EXPECT_EQ(host.soundsPlayed().back(), 128);
+            EXPECT_GT(g.blackIn(tlbr(290, 200, 306, 242)), 16 * 42 / 2) << "the pressed \"Fire\" is inverted";
         });
         // The right shooter's panel lies under the right half; the left one's turned black.
         g.waitForAiming();
