@@ -271,6 +271,15 @@ TEST_F(AppDelegateTest, BoxWindowsSitOverTheFieldAtEachScale) {
     delegate->setScale(1, false);
     EXPECT_EQ(delegate->boxes.at(WindowID::targets).window->size(), QSize(506, 301));
     EXPECT_EQ(delegate->fieldWindow->centralWidget()->size(), QSize(512, 322));
+    // The window fits its content at every scale: the menu bar over the field, nothing more.
+    for (int64_t scale : {2, 1, 2}) {
+        delegate->setScale(scale, false);
+        QCoreApplication::processEvents();
+        const QSize window = delegate->fieldWindow->size();
+        EXPECT_EQ(window.width(), 512 * scale);
+        EXPECT_EQ(window.height(), 322 * scale + delegate->fieldWindow->menuBar()->height());
+        EXPECT_EQ(delegate->fieldView->geometry().bottom() + 1, window.height());
+    }
 }
 
 TEST_F(AppDelegateTest, HidingAndShowingReusesTheBoxWindow) {
