@@ -151,34 +151,63 @@ TEST(BattleFlow, MenusFollowTheAvailabilityTableStopEndsEitherTurnAndEveryBattle
     EXPECT_TRUE(h.cursorVisible());
 }
 
+// A press as a player makes it: move there, press, hold two ticks, release.
+void press(ScriptedHost& h, int64_t column, int64_t row) {
+    h.moveMouse(WindowID::field, column, row);
+    h.waitTicks(1);
+    h.pressAt(WindowID::field, column, row);
+    h.waitTicks(2);
+    h.release();
+    h.waitTicks(2);
+}
+
 TEST(BattleFlow, OnAWindyFieldEveryTurnBringsANewWind) {
-    BattleGame g(8080);
-    Ordnix& game = g.game;
-    ScriptedHost& h = *g.host;
-    h.chooseMenu(260, 3); // "GUSTY"
-    h.chooseMenu(261, 2); // a new field, with its windsock
-    h.chooseMenu(262, 1);
-    std::set<std::pair<int64_t, int64_t>> winds;
-    for (int turn = 0; turn < 6; ++turn) {
+    // A generated field gets its windsock when it is built; a hand-made one on its first turn, on the
+    // ground that a press at row 200 paints in column 255 (black from row 201: the sky's white line
+    // drawn from the press upward covers row 200).
+    for (const bool handMade : {false, true}) {
+        SCOPED_TRACE(handMade ? "hand-made field" : "generated field");
+        BattleGame g(8080);
+        Ordnix& game = g.game;
+        ScriptedHost& h = *g.host;
+        h.chooseMenu(260, 3); // "GUSTY"
+        h.chooseMenu(handMade ? 258 : 261, handMade ? 5 : 2); // "DO IT YOURSELF" or "NEW BATTLEFIELD"
+        h.chooseMenu(262, 1);
+        if (handMade) {
+            h.waitUntil("the editor paints", [](const ScriptedHost& s) { return s.cursor() == CursorKind::cross; });
+            h.waitForCalls(HostOp::button, 1);
+            // The ground, "CONTINUE", the left cannon's "PLACE CANNON" and spot, then the right one's.
+            for (const auto& [column, row] : {std::pair{255, 200}, {260, 295}, {150, 295}, {200, 266}, {380, 295},
+                                              {312, 266}})
+                press(h, column, row);
+        }
+        std::set<std::pair<int64_t, int64_t>> winds;
+        for (int turn = 0; turn < 6; ++turn) {
+            g.waitForAiming();
+            h.perform("the windsock shows the wind", [&](ScriptedHost&) {
+                winds.insert({game.gWindDir, game.gWindSpeed});
+                if (handMade) {
+                    EXPECT_EQ(game.gSockBase, 202);
+                }
+                EXPECT_TRUE(g.pixel(255, game.gSockBase - 43) && !g.pixel(255, game.gSockBase - 44)) << "the pole";
+                EXPECT_FALSE(game.gWindKept);
+                const int64_t push = game.gWindSpeed * 4 / 10;
+                EXPECT_EQ(game.gWindLeft, game.gWindDir == 1 ? push : -push);
+                EXPECT_EQ(game.gWindRight, -game.gWindLeft);
+                const int64_t flagLeft = game.gWindDir == 1 ? 256 : 236;
+                EXPECT_GT(g.blackIn(tlbr(game.gSockBase - 39, flagLeft, game.gSockBase - 29, flagLeft + 18)), 90);
+            });
+            const Panel& panel = turn % 2 == 0 ? leftPanel : rightPanel;
+            g.scriptAim(panel, harmless);
+            g.scriptFire(panel);
+        }
         g.waitForAiming();
-        h.perform("the windsock shows the wind", [&](ScriptedHost&) {
-            winds.insert({game.gWindDir, game.gWindSpeed});
-            const int64_t push = game.gWindSpeed * 4 / 10;
-            EXPECT_EQ(game.gWindLeft, game.gWindDir == 1 ? push : -push);
-            EXPECT_EQ(game.gWindRight, -game.gWindLeft);
-            const int64_t flagLeft = game.gWindDir == 1 ? 256 : 236;
-            EXPECT_GT(g.blackIn(tlbr(game.gSockBase - 39, flagLeft, game.gSockBase - 29, flagLeft + 18)), 90);
-        });
-        const Panel& panel = turn % 2 == 0 ? leftPanel : rightPanel;
-        g.scriptAim(panel, harmless);
-        g.scriptFire(panel);
+        h.chooseMenu(262, 2);
+        h.quit();
+        g.play([&] { game.run(); });
+        EXPECT_TRUE(h.scriptDone()) << h.nextStep();
+        EXPECT_GT(winds.size(), 2u) << "a new wind each turn";
     }
-    g.waitForAiming();
-    h.chooseMenu(262, 2);
-    h.quit();
-    g.play([&] { game.run(); });
-    EXPECT_TRUE(h.scriptDone()) << h.nextStep();
-    EXPECT_GT(winds.size(), 2u) << "a new wind each turn";
 }
 
 } // namespace

@@ -59,7 +59,8 @@ protected:
     }
     // A tree with index i whose trunk stands on the ground: a crown 29 rows high over a trunk.
     void treeAt(int64_t i, int64_t left) {
-        static constexpr int64_t outline[][2] = {{10, 1}, {18, 29}, {11, 29}, {11, 35}, {9, 35}, {9, 29}, {2, 29}, {10, 1}};
+        static constexpr int64_t outline[][2] = {{10, 1}, {18, 29}, {11, 29}, {11, 35},
+                                                 {9, 35},  {9, 29},  {2, 29},  {10, 1}};
         const int64_t top = groundRow - 33;
         const auto k = static_cast<size_t>(i);
         game->gNumTrees = std::max(game->gNumTrees, i);
