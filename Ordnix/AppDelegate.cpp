@@ -371,6 +371,9 @@ void AppDelegate::endSheet() {
     dialog->hide();
     // The sheet may be inside one of its own buttons' signals right now: delete it afterwards.
     dialog.release()->deleteLater();
+    // Keys (the quit and zoom shortcuts) go to the field window again, with or without a window manager.
+    if (fieldWindow)
+        fieldWindow->activateWindow();
 }
 
 // ---- window layout ----

@@ -53,6 +53,12 @@ constexpr int battleMenu = 6;
     ASSERT_TRUE(x.started()) << "Xvfb did not start";                                                        \
     ASSERT_TRUE(x.startGame()) << "the game did not come up on " << x.display().toStdString()
 
+bool windowShown(XSession& x, const QString& title) {
+    return !x.xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), title})
+                .trimmed()
+                .isEmpty();
+}
+
 void expectCleanQuit(XSession& x, const char* state) {
     const auto took = x.waitForExit(20s);
     ASSERT_TRUE(took.has_value()) << "the game did not end after quitting while " << state;
@@ -125,14 +131,7 @@ TEST(EndToEnd, QuittingEndsTheGameFromEveryState) {
         {"blocked in the outs dialog",
          [](XSession& x) {
              x.chooseMenu(rrMenu, 3); // R&R > OUTS
-             ASSERT_TRUE(XSession::waitUntil(
-                 [&] {
-                     return !x.xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                                        QStringLiteral("^Whose Outs\\?$")})
-                                 .trimmed()
-                                 .isEmpty();
-                 },
-                 30s))
+             ASSERT_TRUE(XSession::waitUntil([&] { return windowShown(x, QStringLiteral("^Whose Outs\\?$")); }, 30s))
                  << "the outs dialog did not open";
          }},
         {"flying a ball",
@@ -153,6 +152,27 @@ TEST(EndToEnd, QuittingEndsTheGameFromEveryState) {
         x.key(QStringLiteral("ctrl+q"));
         expectCleanQuit(x, c.state);
     }
+}
+
+TEST(EndToEnd, AboutBoxViewSizesAndQuitFromTheApplicationMenu) {
+    START_SESSION(x);
+    EXPECT_EQ(x.scale(), 2); // a 1280 x 1024 screen holds the doubled window
+
+    // Ordnix > About Ordnix…: the sheet opens, Return answers it, the game polls again.
+    x.chooseMenu(0, 1);
+    ASSERT_TRUE(XSession::waitUntil([&] { return windowShown(x, QStringLiteral("^About Ordnix$")); }, 30s));
+    x.key(QStringLiteral("Return"));
+    ASSERT_TRUE(XSession::waitUntil([&] { return !windowShown(x, QStringLiteral("^About Ordnix$")); }, 30s));
+
+    // View > Actual Size with its key: the window and its field shrink to one point per pixel.
+    x.key(QStringLiteral("ctrl+1"));
+    ASSERT_TRUE(XSession::waitUntil([&] { return x.locateField() && x.scale() == 1; }, 30s));
+    x.key(QStringLiteral("ctrl+2"));
+    ASSERT_TRUE(XSession::waitUntil([&] { return x.locateField() && x.scale() == 2; }, 30s));
+
+    // Ordnix > Quit Ordnix.
+    x.chooseMenu(0, 2);
+    expectCleanQuit(x, "idle, through the menu");
 }
 
 TEST(EndToEnd, WithoutADisplayTheGameSaysSoInOneLine) {

@@ -46,8 +46,10 @@ public:
     QPoint screenPoint(int h, int v) const;
     void clickField(int h, int v);
     void dragField(int fromH, int fromV, int toH, int toV);
-    // Opens the menu bar and chooses the item: menu index in the bar (0 the application menu), item
-    // index among the menu's enabled items.
+    // Opens the menu bar and chooses an item: menu index in the bar (0 the application menu). For a
+    // later menu, reached by keyboard, its first enabled item is selected and `enabledItemIndex` more
+    // enabled items are stepped over; the application menu opens with nothing selected, so there the
+    // count is of Down presses (1 for its first enabled item).
     void chooseMenu(int menuIndex, int enabledItemIndex);
     void key(const QString& keys);
 
