@@ -36,10 +36,12 @@ void expectFill(const QuickDraw::Bitmap& b, int64_t speedX) {
 
 // The spin calls with exactly `passes`, in the log from `from` to `to`.
 int64_t spinsOf(const ScriptedHost& host, int64_t passes, size_t from = 0, size_t to = SIZE_MAX) {
+    const auto& log = host.log();
+    const size_t end = std::min(to, log.size());
     int64_t n = 0;
-    for (size_t i = from; i < std::min(to, host.log().size()); ++i)
-        if (host.log()[i].op == HostOp::spin && host.log()[i].arg == passes)
-            n += host.log()[i].count;
+    for (size_t i = from; i < end; ++i)
+        if (log[i].op == HostOp::spin && log[i].arg == passes)
+            n += log[i].count;
     return n;
 }
 

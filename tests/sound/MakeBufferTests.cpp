@@ -18,8 +18,12 @@ double level(uint8_t sample) {
 }
 
 std::vector<uint8_t> soundBytes(uint16_t n, uint16_t d, const std::vector<uint8_t>& fromByte6) {
-    std::vector<uint8_t> bytes{uint8_t(n >> 8), uint8_t(n & 0xFF), uint8_t(d >> 8), uint8_t(d & 0xFF), 0xAA, 0x55};
-    bytes.insert(bytes.end(), fromByte6.begin(), fromByte6.end());
+    std::vector<uint8_t> bytes;
+    bytes.reserve(6 + fromByte6.size());
+    for (uint8_t b : {uint8_t(n >> 8), uint8_t(n & 0xFF), uint8_t(d >> 8), uint8_t(d & 0xFF), uint8_t(0xAA), uint8_t(0x55)})
+        bytes.push_back(b);
+    for (uint8_t b : fromByte6)
+        bytes.push_back(b);
     return bytes;
 }
 

@@ -217,9 +217,13 @@ void ScriptedHost::chooseMenuNow(int64_t menu, int64_t item) {
 void ScriptedHost::quit() { chooseMenu(257, 1); }
 
 void ScriptedHost::answerDialog(int64_t id, std::vector<int64_t> items) {
-    std::string what = "answer dialog " + std::to_string(id) + " with items";
-    for (int64_t item : items)
-        what += " " + std::to_string(item);
+    std::string what = "answer dialog ";
+    what += std::to_string(id);
+    what += " with items";
+    for (int64_t item : items) {
+        what += ' ';
+        what += std::to_string(item);
+    }
     addStep(what, [id](const ScriptedHost& h) { return h.openDialogID() == id; },
             [items = std::move(items)](ScriptedHost& host) {
                 for (int64_t item : items)
