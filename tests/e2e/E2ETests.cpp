@@ -59,6 +59,18 @@ bool windowShown(XSession& x, const QString& title) {
                 .isEmpty();
 }
 
+// Quits with Ctrl+Q and expects a clean exit.
+void quitWithKey(XSession& x, const char* state) {
+    const auto start = std::chrono::steady_clock::now();
+    const bool ended = x.keyUntil(QStringLiteral("ctrl+q"), [&] { return x.game().waitForFinished(100); }, 30s);
+    ASSERT_TRUE(ended) << "the game did not end after quitting while " << state;
+    EXPECT_EQ(x.game().exitStatus(), QProcess::NormalExit) << state;
+    EXPECT_EQ(x.game().exitCode(), 0) << state;
+    std::printf("quit while %s: the process ended %lld ms after the first key press\n", state,
+                static_cast<long long>(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count()));
+}
+
 void expectCleanQuit(XSession& x, const char* state) {
     const auto took = x.waitForExit(20s);
     ASSERT_TRUE(took.has_value()) << "the game did not end after quitting while " << state;
@@ -117,8 +129,7 @@ TEST(EndToEnd, ABattleIsStartedAimedAndFiredWithMenusAndMouse) {
     ASSERT_TRUE(XSession::waitUntil([&] { return battleMenusShown(x); }, 60s));
 
     // Quitting in the middle of the battle.
-    x.key(QStringLiteral("ctrl+q"));
-    expectCleanQuit(x, "aiming in a battle");
+    quitWithKey(x, "aiming in a battle");
 }
 
 TEST(EndToEnd, QuittingEndsTheGameFromEveryState) {
@@ -149,8 +160,7 @@ TEST(EndToEnd, QuittingEndsTheGameFromEveryState) {
         SCOPED_TRACE(c.state);
         START_SESSION(x);
         c.reach(x);
-        x.key(QStringLiteral("ctrl+q"));
-        expectCleanQuit(x, c.state);
+        quitWithKey(x, c.state);
     }
 }
 
@@ -161,14 +171,13 @@ TEST(EndToEnd, AboutBoxViewSizesAndQuitFromTheApplicationMenu) {
     // Ordnix > About Ordnix…: the sheet opens, Return answers it, the game polls again.
     x.chooseMenu(0, 1);
     ASSERT_TRUE(XSession::waitUntil([&] { return windowShown(x, QStringLiteral("^About Ordnix$")); }, 30s));
-    x.key(QStringLiteral("Return"));
-    ASSERT_TRUE(XSession::waitUntil([&] { return !windowShown(x, QStringLiteral("^About Ordnix$")); }, 30s));
+    ASSERT_TRUE(x.keyUntil(QStringLiteral("Return"), [&] { return !windowShown(x, QStringLiteral("^About Ordnix$")); },
+                           30s));
+    ASSERT_TRUE(XSession::waitUntil([&] { return x.ready(); }, 30s));
 
     // View > Actual Size with its key: the window and its field shrink to one point per pixel.
-    x.key(QStringLiteral("ctrl+1"));
-    ASSERT_TRUE(XSession::waitUntil([&] { return x.locateField() && x.scale() == 1; }, 30s));
-    x.key(QStringLiteral("ctrl+2"));
-    ASSERT_TRUE(XSession::waitUntil([&] { return x.locateField() && x.scale() == 2; }, 30s));
+    ASSERT_TRUE(x.keyUntil(QStringLiteral("ctrl+1"), [&] { return x.locateField() && x.scale() == 1; }, 30s));
+    ASSERT_TRUE(x.keyUntil(QStringLiteral("ctrl+2"), [&] { return x.locateField() && x.scale() == 2; }, 30s));
 
     // Ordnix > Quit Ordnix.
     x.chooseMenu(0, 2);

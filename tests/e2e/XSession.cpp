@@ -1,5 +1,6 @@
 #include "XSession.h"
 
+#include <algorithm>
 #include <thread>
 
 #include <QDir>
@@ -91,7 +92,7 @@ bool XSession::startGame() {
     if (!game_->waitForStarted(20000))
         return false;
     // Up when the first field and the published menus have been dumped and the window can be found.
-    return waitUntil([this] { return !field().isNull() && menus().count(QStringLiteral("262")) == 1; },
+    return waitUntil([this] { return !field().isNull() && menus().count(QStringLiteral("262")) == 1 && ready(); },
                      std::chrono::seconds(120)) &&
            waitUntil([this] { return locateField(); }, std::chrono::seconds(30));
 }
@@ -185,6 +186,24 @@ void XSession::chooseMenu(int menuIndex, int enabledItemIndex) {
 }
 
 void XSession::key(const QString& keys) { xdotool({QStringLiteral("key"), keys}); }
+
+bool XSession::keyUntil(const QString& keys, const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        key(keys);
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (waitUntil(done, std::min<std::chrono::milliseconds>(left, std::chrono::seconds(3))))
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+    }
+}
+
+bool XSession::ready() const {
+    const auto menus = this->menus();
+    const auto found = menus.find(QStringLiteral("ready"));
+    return found != menus.end() && found->second == QStringLiteral("true");
+}
 
 std::map<QString, QString> XSession::menus() const {
     std::map<QString, QString> result;

@@ -30,7 +30,8 @@ public:
     bool started() const { return started_; }
     QString display() const { return QStringLiteral(":%1").arg(number_); }
 
-    // Starts the game with a fresh dump directory and settings store; true once its window is up.
+    // Starts the game with a fresh dump directory and settings store; true once its window is up and
+    // the game polls for events (the first field is drawn and the menus take a choice).
     bool startGame();
     // The game's process (valid after startGame).
     QProcess& game() { return *game_; }
@@ -52,6 +53,12 @@ public:
     // count is of Down presses (1 for its first enabled item).
     void chooseMenu(int menuIndex, int enabledItemIndex);
     void key(const QString& keys);
+    // Presses `keys` until `done` holds, again every few seconds, for at most `limit`. A key pressed
+    // while the keyboard focus is still passing between the field window and a sheet can be lost;
+    // only for keys whose repetition does no harm.
+    bool keyUntil(const QString& keys, const std::function<bool()>& done, std::chrono::milliseconds limit);
+    // Whether the game polls for events in the latest dump: its menus take a choice now.
+    bool ready() const;
 
     // The dump: menus.txt as id -> line (and "ready" -> "true"/"false"), field.png as an image.
     std::map<QString, QString> menus() const;
