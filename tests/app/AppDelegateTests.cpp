@@ -476,7 +476,7 @@ TEST(AppDelegateGame, TheGameRunsOnItsThreadAndRestsWhenQuitting) {
     EXPECT_TRUE(drawn());
 
     delegate->host->beginQuit();
-    EXPECT_TRUE(delegate->host->waitForGameToRest(std::chrono::seconds(10)));
+    EXPECT_TRUE(delegate->host->waitForGameToRest(std::chrono::seconds(60)));
     delegate.reset();
 }
 

@@ -40,7 +40,7 @@ struct CollectingHost {
     }
     bool waitForWork(size_t count) {
         std::unique_lock guard(mutex);
-        return arrived.wait_for(guard, std::chrono::seconds(10), [&] { return work.size() >= count; });
+        return arrived.wait_for(guard, std::chrono::seconds(60), [&] { return work.size() >= count; });
     }
 };
 
@@ -274,7 +274,7 @@ TEST(AppHost, QuittingParksTheGameThreadInEveryBlockingState) {
         game.detach();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         h.host->beginQuit();
-        EXPECT_TRUE(h.host->waitForGameToRest(std::chrono::seconds(10))) << c.state;
+        EXPECT_TRUE(h.host->waitForGameToRest(std::chrono::seconds(60))) << c.state;
         EXPECT_FALSE(returned->load()) << c.state;
         EXPECT_TRUE(h.host->quitting());
         // The interface keeps working against a parked game.
