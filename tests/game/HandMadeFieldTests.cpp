@@ -1,14 +1,42 @@
-// The hand-made terrain: its notice between battles and the hand placement of the two cannons.
+// The hand-made terrain: its notice between battles, painting the ground and placing the two cannons by hand.
 #include "GameTestSupport.h"
-
-#include "QuickDrawContext.h"
 
 using namespace gametest;
 
 namespace {
 
-// The notice a "DO IT YOURSELF" field shows, drawn by the rules on a port of its own.
-std::vector<std::string> expectedNotice() {
+constexpr int64_t buttonV = 295, clearH = 190, continueH = 260, paintCancelH = 340;
+
+// A started game on an erased field, driven by presses in the field window.
+struct Hand : Game {
+    explicit Hand(bool baseline = false) {
+        startUp();
+        game.eraseRect(tlbr(0, 0, 350, 520));
+        if (baseline)
+            game.fillRect(tlbr(275, 0, 276, 512), game.black);
+    }
+    void drag(int64_t h0, int64_t v0, int64_t h1, int64_t v1) {
+        host->moveMouse(WindowID::field, h0, v0);
+        host->waitTicks(2);
+        host->drag(WindowID::field, h0, v0, h1, v1, 12, 2);
+        host->waitTicks(2);
+    }
+    void click(int64_t h, int64_t v) {
+        host->moveMouse(WindowID::field, h, v);
+        host->waitTicks(2);
+        host->clickAt(WindowID::field, h, v);
+        host->waitTicks(2);
+    }
+    void paint() { play([&] { game.drawTerrain(); }); }
+};
+
+TEST(HandMadeField, BetweenBattlesTheFieldShowsOnlyTheNotice) {
+    Game g(8);
+    for (auto [menu, item] : {std::pair{259, 1}, {259, 3}, {260, 3}, {258, 5}, {261, 2}}) // targets on: still only the notice
+        g.host->chooseMenu(menu, item);
+    g.host->waitForMenuPoll();
+    g.host->quit();
+    g.run();
     QuickDraw::GrafPort port(512, 322);
     QuickDraw::QuickDrawContext qd(port);
     qd.textFont(QuickDraw::FontID::systemFont);
@@ -21,85 +49,105 @@ std::vector<std::string> expectedNotice() {
     qd.textSize(9);
     qd.moveTo(85, 120);
     qd.drawString("Next time you \"Start a Battle\" you will draw your own terrain and targets.");
-    return port.bitmap.dump(tlbr(20, 0, 322, 512));
-}
-
-TEST(HandMadeField, BetweenBattlesTheFieldShowsOnlyTheNotice) {
-    Game g(8);
-    g.host->chooseMenu(259, 1); // targets on: still nothing but the notice
-    g.host->chooseMenu(259, 3);
-    g.host->chooseMenu(260, 3);
-    g.host->chooseMenu(258, 5);
-    g.host->chooseMenu(261, 2);
-    g.host->waitForMenuPoll();
-    g.host->quit();
-    g.play([&] { g.game.run(); });
-    EXPECT_EQ(g.field().dump(tlbr(20, 0, 322, 512)), expectedNotice());
+    EXPECT_EQ(g.field().dump(tlbr(20, 0, 322, 512)), port.bitmap.dump(tlbr(20, 0, 322, 512)));
     EXPECT_EQ(g.game.gNumTrees, 0);
     EXPECT_EQ(g.game.gNewField, 0);
-    EXPECT_EQ(g.host->cursor(), CursorKind::arrow);
 }
 
-struct Placement {
-    Game g;
-    Placement() {
-        g.startUp();
-        g.game.eraseRect(tlbr(0, 0, 350, 520));
-        g.game.fillRect(tlbr(275, 0, 276, 512), g.game.black);
+TEST(TerrainPainting, DragPaintsGroundBelowAndSkyAboveTheMouse) {
+    Hand p;
+    p.drag(100, 200, 160, 150);
+    p.drag(400, 100, 440, 40); // above the band: the ground reaches row 75 exactly
+    std::vector<uint8_t> before, after;
+    p.host->perform("note", [&](ScriptedHost&) { before = p.field().bits(); });
+    p.click(480, 280); // below the band, on no button: paints nothing
+    p.host->perform("note", [&](ScriptedHost&) { after = p.field().bits(); });
+    p.click(continueH, buttonV);
+    p.paint();
+
+    EXPECT_FALSE(p.game.gCancelled);
+    EXPECT_EQ(before, after);
+    EXPECT_EQ(p.blackIn(tlbr(275, 0, 276, 512)), 512) << "the baseline";
+    // Between the drag's ends the surface follows the pointer: ground down to the baseline, sky above.
+    std::vector<int64_t> surface(512);
+    for (int64_t h = 100; h <= 160; ++h) {
+        const int64_t s = surface[static_cast<size_t>(h)] = p.firstBlack(h, 75).value_or(-1);
+        ASSERT_TRUE(s >= 150 && s <= 200) << "column " << h << " surface " << s;
+        ASSERT_EQ(p.blackIn(tlbr(s, h, 276, h + 1)), 276 - s) << "column " << h;
     }
-    void click(int64_t h, int64_t v) {
-        g.host->moveMouse(WindowID::field, h, v);
-        g.host->waitTicks(2);
-        g.host->clickAt(WindowID::field, h, v);
-        g.host->waitTicks(2);
+    EXPECT_EQ(surface[100], 200);
+    EXPECT_TRUE(surface[160] >= 150 && surface[160] <= 155) << surface[160];
+    EXPECT_GT(surface[110], surface[150]) << "the surface climbs as the pointer did";
+    for (int64_t h = 425; h <= 435; ++h)
+        EXPECT_EQ(p.blackIn(tlbr(75, h, 276, h + 1)), 201) << "column " << h;
+    EXPECT_EQ(p.blackIn(tlbr(20, 0, 75, 512)), 0) << "nothing above row 75";
+    EXPECT_EQ(p.blackIn(tlbr(20, 0, 275, 99)) + p.blackIn(tlbr(20, 162, 275, 380)) + p.blackIn(tlbr(20, 445, 275, 512)), 0)
+        << "nothing outside the dragged columns";
+    // The menus were all off while painting and are on again.
+    for (const MenuState& m : p.host->menus())
+        EXPECT_TRUE(m.enabled) << "menu " << m.id;
+    const auto& publications = p.host->menuPublications();
+    EXPECT_TRUE(std::any_of(publications.begin(), publications.end(), [](const std::vector<MenuState>& menus) {
+        return menus.size() == 9 && std::none_of(menus.begin(), menus.end(), [](const MenuState& m) { return m.enabled; });
+    }));
+}
+
+TEST(TerrainPainting, ClearErasesAndCancelEndsCancelled) {
+    for (bool cancel : {false, true}) {
+        SCOPED_TRACE(cancel ? "CANCEL" : "CLEAR");
+        Hand p;
+        p.drag(50, 250, 450, 90);
+        p.click(cancel ? paintCancelH : clearH, buttonV);
+        if (!cancel)
+            p.click(continueH, buttonV);
+        p.paint();
+        EXPECT_EQ(p.game.gCancelled, cancel);
+        if (cancel) {
+            EXPECT_GT(p.blackIn(tlbr(200, 50, 275, 120)), 0) << "what was painted stays until the next field";
+        } else {
+            EXPECT_EQ(p.blackIn(tlbr(20, 0, 275, 512)), 0);
+            EXPECT_EQ(p.blackIn(tlbr(275, 0, 276, 512)), 512);
+        }
     }
-};
+}
 
 TEST(HandMadeField, PlaceCannonsPutsEachCannonWhereClickedWithinItsHalf) {
-    Placement p;
-    p.click(140, 295);  // "PLACE CANNON" (left)
-    p.click(100, 200);  // the left cannon's hub
-    p.click(380, 295);  // "PLACE CANNON" (right)
-    p.click(505, 40);   // far right and high: clamped to (490, 66)
-    p.g.play([&] { p.g.game.placeCannons(); });
-    Ordnix& game = p.g.game;
-
+    Hand p(true);
+    p.click(140, 295); // "PLACE CANNON" (left)
+    p.click(100, 200); // the left cannon's hub
+    p.click(380, 295); // "PLACE CANNON" (right)
+    p.click(505, 40);  // far right and high: clamped to (490, 66)
+    p.play([&] { p.game.placeCannons(); });
+    Ordnix& game = p.game;
     EXPECT_FALSE(game.gCancelled);
     EXPECT_TRUE(game.gPlaced);
-    EXPECT_EQ(game.gCanLX, 100);
-    EXPECT_EQ(game.gCanLY, 200);
-    EXPECT_EQ(game.gCanRX, 490);
-    EXPECT_EQ(game.gCanRY, 66);
+    EXPECT_EQ((std::array<int64_t, 4>{game.gCanLX, game.gCanLY, game.gCanRX, game.gCanRY}),
+              (std::array<int64_t, 4>{100, 200, 490, 66}));
     EXPECT_EQ(game.gCanLRect, tlbr(187, 80, 209, 120));
     EXPECT_EQ(game.gCanRRect, tlbr(53, 470, 75, 510));
-    // Ground under each cannon down to row 276, sky above it.
-    EXPECT_EQ(p.g.blackIn(tlbr(209, 81, 276, 119)), (276 - 209) * 38);
-    EXPECT_EQ(p.g.blackIn(tlbr(75, 471, 276, 509)), (276 - 75) * 38);
-    EXPECT_EQ(p.g.blackIn(tlbr(20, 80, 190, 120)), 0);
-    EXPECT_EQ(p.g.blackIn(tlbr(20, 470, 56, 510)), 0);
-    // The cannons are drawn: the hub of each wheel.
-    EXPECT_TRUE(p.g.pixel(100, 200));
-    EXPECT_TRUE(p.g.pixel(490, 66));
+    // Ground under each cannon down to row 276, sky above it, the hub of each wheel drawn.
+    EXPECT_EQ(p.blackIn(tlbr(209, 81, 276, 119)), (276 - 209) * 38);
+    EXPECT_EQ(p.blackIn(tlbr(75, 471, 276, 509)), (276 - 75) * 38);
+    EXPECT_EQ(p.blackIn(tlbr(20, 80, 190, 120)) + p.blackIn(tlbr(20, 470, 56, 510)), 0);
+    EXPECT_TRUE(p.pixel(100, 200) && p.pixel(490, 66));
     // The button strip is cleared again, except the cancel button's frame.
-    EXPECT_EQ(p.g.blackIn(tlbr(276, 0, 322, 220)), 0);
-    EXPECT_EQ(p.g.blackIn(tlbr(276, 290, 322, 512)), 0);
-    EXPECT_GT(p.g.blackIn(tlbr(285, 225, 305, 285)), 0);
+    EXPECT_EQ(p.blackIn(tlbr(276, 0, 322, 220)) + p.blackIn(tlbr(276, 290, 322, 512)), 0);
+    EXPECT_GT(p.blackIn(tlbr(285, 225, 305, 285)), 0);
 }
 
 TEST(HandMadeField, CancelStopsThePlacement) {
     for (bool afterLeft : {false, true}) {
         SCOPED_TRACE(afterLeft ? "cancel before the right cannon" : "cancel at once");
-        Placement p;
+        Hand p(true);
         if (afterLeft) {
             p.click(140, 295);
             p.click(100, 200);
         }
         p.click(255, 295); // "CANCEL"
-        p.g.play([&] { p.g.game.placeCannons(); });
-        EXPECT_TRUE(p.g.game.gCancelled);
-        EXPECT_TRUE(p.g.game.gPlaced);
-        EXPECT_EQ(p.g.game.gCanRRect, Rect::zero) << "no right cannon";
-        EXPECT_EQ(p.g.game.gCanLRect != Rect::zero, afterLeft);
+        p.play([&] { p.game.placeCannons(); });
+        EXPECT_TRUE(p.game.gCancelled && p.game.gPlaced);
+        EXPECT_EQ(p.game.gCanRRect, Rect::zero) << "no right cannon";
+        EXPECT_EQ(p.game.gCanLRect != Rect::zero, afterLeft);
     }
 }
 
