@@ -1,92 +1,61 @@
 // screenLock: a host thread sampling under the lock sees whole drawing calls only.
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <functional>
 #include <thread>
 #include <vector>
 
 #include "QuickDrawTestSupport.h"
 
-using namespace QuickDraw;
+using namespace qdtest;
 
-// The drawing thread alternates full-port fills of black and white; call n (from 1) leaves the port
-// black when n is odd. A sampler reads changeCount and takes a snapshot under the lock: every image
-// must be one colour, and the colour that the count says.
+// Call n fills, erases, inverts the whole port or draws text. Each sample taken under the lock with
+// changeCount c must be the image after exactly c calls, with the flash rule applied: when an inversion
+// ran since the previous sample, pixels equal to that sample's pixels are shown inverted.
 TEST(Concurrency, SnapshotsUnderScreenLockSeeWholeCallsOnly) {
-    GrafPort port(512, 322);
-    QuickDrawContext qd(port);
-    constexpr int64_t calls = 1000;
-    std::atomic<bool> done{false};
-    std::atomic<int64_t> samples{0};
-    int64_t torn = 0;
-    int64_t wrongColour = 0;
-    std::thread sampler([&] {
-        do {
-            std::vector<uint8_t> image;
-            int64_t count = 0;
-            {
-                std::lock_guard lock(screenLock());
-                count = port.bitmap.changeCount();
-                image = port.bitmap.snapshot();
-            }
-            ++samples;
-            const uint8_t first = image.front();
-            for (uint8_t pixel : image)
-                if (pixel != first) {
-                    ++torn;
-                    break;
-                }
-            if (first != (count % 2 == 1 ? 1 : 0))
-                ++wrongColour;
-            std::this_thread::yield();
-        } while (!done.load());
-    });
-    // Draw only once the sampler runs, so that samples and calls interleave.
-    while (samples.load() == 0)
-        std::this_thread::yield();
-    for (int64_t i = 0; i < calls; ++i) {
-        if (i % 2 == 0)
-            qd.fillRect(port.portRect, Pattern::black);
-        else
-            qd.eraseRect(port.portRect);
+    constexpr int64_t calls = 400;
+    const auto draw = [](QuickDrawContext& qd, int64_t n) {
+        switch (n % 4) {
+        case 0: qd.fillRect(qd.thePort().portRect, Pattern::gray); break;
+        case 1: qd.invertRect(qd.thePort().portRect); break;
+        case 2: qd.moveTo(4 + (n % 40) * 4, 16 + (n % 3) * 14); qd.drawString("Wg"); break;
+        default: if (n % 8 == 3) qd.eraseRect(qd.thePort().portRect);
+                 else qd.paintOval(tlbr(n % 30, n % 90, 40, 150));
+        }
+    };
+    Canvas reference(160, 48), canvas(160, 48);
+    std::vector<std::vector<uint8_t>> after{reference.port.bitmap.bits()};
+    for (int64_t n = 0; n < calls; ++n) {
+        draw(reference.qd, n);
+        after.push_back(reference.port.bitmap.bits());
     }
-    done.store(true);
-    sampler.join();
-    EXPECT_EQ(port.bitmap.changeCount(), calls);
-    EXPECT_EQ(torn, 0) << "of " << samples.load() << " samples";
-    EXPECT_EQ(wrongColour, 0) << "of " << samples.load() << " samples";
-}
-
-// The same for XOR drawing, whose flash marks the sampler also clears: an inversion of the whole port is
-// one call, so every sample is uniform (a flashed pixel is shown inverted as a whole too).
-TEST(Concurrency, InversionsAreAtomicForTheSampler) {
-    GrafPort port(256, 128);
-    QuickDrawContext qd(port);
-    std::atomic<bool> done{false};
-    int64_t torn = 0;
-    std::atomic<int64_t> samples{0};
-    std::thread sampler([&] {
-        do {
-            std::vector<uint8_t> image;
-            {
-                std::lock_guard lock(screenLock());
-                image = port.bitmap.snapshot();
-            }
-            ++samples;
-            for (uint8_t pixel : image)
-                if (pixel != image.front()) {
-                    ++torn;
-                    break;
-                }
-            std::this_thread::yield();
-        } while (!done.load());
+    sample(canvas.port.bitmap);
+    std::thread game([&] {
+        for (int64_t n = 0; n < calls; ++n)
+            draw(canvas.qd, n);
     });
-    // Draw only once the sampler runs, so that samples and calls interleave.
-    while (samples.load() == 0)
+    int64_t seen = 0, samples = 0;
+    while (seen < calls) {
+        int64_t count = 0;
+        std::vector<uint8_t> image;
+        {
+            std::lock_guard lock(screenLock());
+            count = canvas.port.bitmap.changeCount();
+            image = canvas.port.bitmap.snapshot();
+        }
+        ASSERT_GE(count, seen);
+        ASSERT_LE(count, calls);
+        bool inverted = false;
+        for (int64_t n = seen; n < count; ++n)
+            inverted = inverted || n % 4 == 1;
+        std::vector<uint8_t> expected = after[static_cast<size_t>(count)];
+        for (size_t i = 0; inverted && i < expected.size(); ++i)
+            expected[i] ^= expected[i] == after[static_cast<size_t>(seen)][i];
+        ASSERT_EQ(image, expected) << "sample " << samples << " after " << count << " calls, previous " << seen;
+        seen = count;
+        ++samples;
         std::this_thread::yield();
-    for (int i = 0; i < 1000; ++i)
-        qd.invertRect(port.portRect);
-    done.store(true);
-    sampler.join();
-    EXPECT_EQ(torn, 0) << "of " << samples.load() << " samples";
+    }
+    game.join();
+    EXPECT_GT(samples, 0);
 }

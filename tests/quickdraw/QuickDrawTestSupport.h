@@ -1,11 +1,15 @@
-// Shared helpers for the QuickDraw tests: printing, span pictures and a literal reference line walker.
+// Shared helpers for the QuickDraw tests: printing, span pictures, clipping and a canvas.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
+#include <mutex>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "QuickDraw.h"
 
@@ -20,13 +24,19 @@ inline void PrintTo(const Rect& r, std::ostream* os) {
 namespace qdtest {
 
 using namespace QuickDraw;
+using Spans = std::vector<Span>;
+using Rows = std::vector<std::string>;
+constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
 
 // Rect in storage order, as the documented examples write them.
 inline Rect tlbr(int64_t top, int64_t left, int64_t bottom, int64_t right) { return Rect(left, top, right, bottom); }
 
-// The spans drawn as rows of '#' and '.', rows area.top ... area.bottom - 1; a pixel listed twice is 'X'.
-inline std::vector<std::string> picture(const std::vector<Span>& spans, const Rect& area) {
-    std::vector<std::string> rows(static_cast<size_t>(area.height()), std::string(static_cast<size_t>(area.width()), '.'));
+inline std::string describe(const Rect& r) { return testing::PrintToString(r); }
+
+// The spans drawn as rows of '#' and '.' over area; a pixel listed twice is 'X'.
+inline Rows picture(const Spans& spans, const Rect& area) {
+    Rows rows(static_cast<size_t>(area.height()), std::string(static_cast<size_t>(area.width()), '.'));
     for (const Span& s : spans)
         for (int64_t x = s.x0; x < s.x1; ++x)
             if (area.contains(Point(x, s.y))) {
@@ -36,59 +46,32 @@ inline std::vector<std::string> picture(const std::vector<Span>& spans, const Re
     return rows;
 }
 
-// The spans kept to a window the way the rasterizers document it: rows inside, columns cut, empties dropped.
-inline std::vector<Span> clipped(const std::vector<Span>& spans, const Rect& window) {
-    std::vector<Span> out;
+// Spans kept to a window: rows inside, columns cut, empties dropped.
+inline Spans clipped(const Spans& spans, const Rect& window) {
+    Spans out;
     for (const Span& s : spans) {
-        if (s.y < window.top || s.y >= window.bottom)
-            continue;
         const Span c{s.y, std::max(s.x0, window.left), std::min(s.x1, window.right)};
-        if (c.x0 < c.x1)
+        if (s.y >= window.top && s.y < window.bottom && c.x0 < c.x1)
             out.push_back(c);
     }
     return out;
 }
 
-// The pen-swept line exactly as documented: a boolean grid, the all-octant Bresenham walk stamping the
-// pen at every step, then maximal runs row by row. Small coordinates only.
-inline std::vector<Span> referenceLine(Point a, Point b, int64_t ph, int64_t pv) {
-    std::vector<Span> spans;
-    if (ph < 1 || pv < 1)
-        return spans;
-    const int64_t minV = std::min(a.v, b.v), minH = std::min(a.h, b.h);
-    const int64_t dx = std::abs(b.h - a.h), dy = std::abs(b.v - a.v);
-    const int64_t w = dx + ph, h = dy + pv;
-    std::vector<uint8_t> grid(static_cast<size_t>(w * h), 0);
-    const int64_t sh = a.h < b.h ? 1 : -1, sv = a.v < b.v ? 1 : -1;
-    int64_t err = dx - dy, x = a.h, y = a.v;
-    for (;;) {
-        for (int64_t r = 0; r < pv; ++r)
-            for (int64_t c = 0; c < ph; ++c)
-                grid[static_cast<size_t>((y - minV + r) * w + (x - minH + c))] = 1;
-        if (x == b.h && y == b.v)
-            break;
-        const int64_t e2 = 2 * err;
-        if (e2 >= -dy) {
-            err -= dy;
-            x += sh;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y += sv;
-        }
-    }
-    for (int64_t r = 0; r < h; ++r)
-        for (int64_t c = 0; c < w;) {
-            if (!grid[static_cast<size_t>(r * w + c)]) {
-                ++c;
-                continue;
-            }
-            const int64_t c0 = c;
-            while (c < w && grid[static_cast<size_t>(r * w + c)])
-                ++c;
-            spans.push_back(Span{minV + r, minH + c0, minH + c});
-        }
-    return spans;
+inline std::vector<uint8_t> sample(Bitmap& bitmap) {
+    std::lock_guard lock(screenLock());
+    return bitmap.snapshot();
 }
+
+struct Canvas {
+    GrafPort port;
+    QuickDrawContext qd{port};
+    Canvas(int64_t w, int64_t h) : port(w, h) {}
+    Rows rows() const { return port.bitmap.dump(tlbr(0, 0, port.bitmap.height(), port.bitmap.width())); }
+    int64_t count() const { return port.bitmap.changeCount(); }
+    int64_t black() const {
+        const auto bits = port.bitmap.pixels();
+        return std::count(bits.begin(), bits.end(), 1);
+    }
+};
 
 } // namespace qdtest
