@@ -135,20 +135,4 @@ TEST(HandMadeField, PlaceCannonsPutsEachCannonWhereClickedWithinItsHalf) {
     EXPECT_GT(p.blackIn(tlbr(285, 225, 305, 285)), 0);
 }
 
-TEST(HandMadeField, CancelStopsThePlacement) {
-    for (bool afterLeft : {false, true}) {
-        SCOPED_TRACE(afterLeft ? "cancel before the right cannon" : "cancel at once");
-        Hand p(true);
-        if (afterLeft) {
-            p.click(140, 295);
-            p.click(100, 200);
-        }
-        p.click(255, 295); // "CANCEL"
-        p.play([&] { p.game.placeCannons(); });
-        EXPECT_TRUE(p.game.gCancelled && p.game.gPlaced);
-        EXPECT_EQ(p.game.gCanRRect, Rect::zero) << "no right cannon";
-        EXPECT_EQ(p.game.gCanLRect != Rect::zero, afterLeft);
-    }
-}
-
 } // namespace

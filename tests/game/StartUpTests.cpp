@@ -18,8 +18,7 @@ TEST(StartUp, FirstFieldIsAnEmptyDesertWithTheScoreLine) {
 
         // Only the field window is shown, and it is the current port.
         ASSERT_EQ(g.host->windowEvents().size(), 1u);
-        EXPECT_EQ(g.host->windowEvents()[0].id, WindowID::field);
-        EXPECT_TRUE(g.host->windowEvents()[0].shown);
+        EXPECT_TRUE(g.host->windowEvents()[0].id == WindowID::field && g.host->windowEvents()[0].shown);
         EXPECT_EQ(game.currentWindow().id(), WindowID::field);
 
         // Start-up sites the cannons once, then the first field sites them again from draws 4 to 6.
@@ -39,10 +38,8 @@ TEST(StartUp, FirstFieldIsAnEmptyDesertWithTheScoreLine) {
         const int64_t ground = game.gCanLY + 9;
         for (int64_t h : {0, 255, 290, 511})
             EXPECT_EQ(g.firstBlack(h, 20), ground) << "column " << h;
-        for (const Rect& r : {game.gLHospRect, game.gRHospRect, game.gLPostRect, game.gRPostRect})
-            EXPECT_EQ(r, Rect::zero);
-        EXPECT_EQ(game.gNumTrees, 0);
-        EXPECT_EQ(game.gSockPoly, nullptr);
+        EXPECT_EQ((std::array<Rect, 4>{game.gLHospRect, game.gRHospRect, game.gLPostRect, game.gRPostRect}), (std::array<Rect, 4>{}));
+        EXPECT_TRUE(game.gNumTrees == 0 && game.gSockPoly == nullptr);
         EXPECT_EQ(g.blackIn(tlbr(20, 225, ground, 287)), 0) << "the middle of the sky is empty";
         EXPECT_EQ(g.field().dump(tlbr(0, 0, 20, 512)), expectedScoreLine(0, 0));
 
@@ -55,8 +52,7 @@ TEST(StartUp, FirstFieldIsAnEmptyDesertWithTheScoreLine) {
         EXPECT_EQ((std::array<int64_t, 5>{game.gWindMax, game.gBallDelay, game.gSpeedX, game.gTurn, game.gNewField}),
                   (std::array<int64_t, 5>{0, 540, 249, 1, 0}));
         EXPECT_EQ(game.gAllRect, tlbr(0, 0, 350, 520));
-        EXPECT_TRUE(game.finished);
-        EXPECT_TRUE(g.host->protocolErrors().empty());
+        EXPECT_TRUE(game.finished && g.host->protocolErrors().empty());
 
         // Published menus: DESERT, NONE, volume "3" and TUNNELS checked.
         const std::vector<std::vector<int64_t>> checked{{}, {}, {1}, {}, {1}, {}, {}, {4}, {1}};
@@ -71,7 +67,7 @@ TEST(StartUp, FirstFieldIsAnEmptyDesertWithTheScoreLine) {
 
 TEST(StartUp, VolumeIsThreeWhilePlayingAndQuitGivesTheOldOneBack) {
     // Sound item 0: no Sound command before quitting.
-    for (auto [oldVolume, item] : {std::pair<int64_t, int64_t>{5, 0}, {6, 1}, {5, 8}}) {
+    for (auto [oldVolume, item] : {std::pair<int64_t, int64_t>{5, 0}, {6, 8}}) {
         SCOPED_TRACE("old volume " + std::to_string(oldVolume) + ", sound item " + std::to_string(item));
         Game g;
         g.play([&] { g.host->setSoundVolume(oldVolume); });
@@ -98,17 +94,14 @@ TEST(StartUp, VolumeIsThreeWhilePlayingAndQuitGivesTheOldOneBack) {
 
 TEST(StartUp, SeedComesFromTheClassicClock) {
     // Seconds since 1970 plus 2082844800, truncated toward zero, low 32 bits as signed.
-    const std::pair<double, int32_t> cases[] = {
-        {0.0, 2082844800},          {0.999, 2082844800},          {1e9, -1212122496},
-        {1.7e9 + 0.9, -512122496},  {64622496.0, 2147467296},     {-2082844800.5, 0},
-        {-2082844801.5, -1},        {-9223372036854775808.0 - 2082844800.0, 0},
-    };
+    const std::pair<double, int32_t> cases[] = {{0.0, 2082844800},         {0.999, 2082844800},     {1e9, -1212122496},
+                                                {1.7e9 + 0.9, -512122496}, {64622496.0, 2147467296}, {-2082844800.5, 0},
+                                                {-2082844801.5, -1}, {-9223372036854775808.0 - 2082844800.0, 0}};
     for (auto [wallClock, seed] : cases) {
         Game g;
         g.host->setWallClock(wallClock);
         g.play([&] { g.game.initToolbox(); });
         EXPECT_EQ(g.game.randSeed(), seed) << "wall clock " << wallClock;
-        EXPECT_EQ(g.host->cursor(), CursorKind::arrow);
         EXPECT_EQ(g.game.gOutsRadio[1], (RadioGroup{1, 2, 2}));
         EXPECT_EQ(g.game.gPlayerRadio[1], (RadioGroup{1, 2, 1}));
     }
@@ -116,58 +109,36 @@ TEST(StartUp, SeedComesFromTheClassicClock) {
 
 TEST(StartUpDeathTest, AWallClockWithoutA64BitCountIsFatal) {
     for (double wallClock : {std::nan(""), std::numeric_limits<double>::infinity(), 9223372036854775808.0}) {
-        EXPECT_DEATH(
-            {
-                Game g;
-                g.host->setWallClock(wallClock);
-                g.host->run([&] { g.game.initToolbox(); });
-            },
-            "wall clock")
+        EXPECT_DEATH({ Game g; g.host->setWallClock(wallClock); g.host->run([&] { g.game.initToolbox(); }); }, "wall clock")
             << wallClock;
     }
 }
 
-TEST(MainLoop, WaitingIdlesOncePerPassAndDrawsNothing) {
+TEST(MainLoop, WaitingIdlesOncePerPassAndRejectedChoicesChangeNothing) {
     Game g;
     std::vector<std::array<int64_t, 3>> samples; // idles, menu polls, field changes
-    for (int64_t ticks : {5, 30}) {
+    auto sample = [&](int64_t ticks) {
         g.host->waitTicks(ticks);
         g.host->perform("sample", [&](ScriptedHost& h) {
             samples.push_back({h.calls(HostOp::idle), h.calls(HostOp::takeMenuChoice), g.field().changeCount()});
         });
-    }
+    };
+    sample(5);
+    sample(30);
+    // STOP A BATTLE is disabled between battles; item 9 of Wind, item 7 of R&R and menu 300 do not exist.
+    for (int64_t choice : {(262 << 16) | 2, (260 << 16) | 9, (261 << 16) | 7, (300 << 16) | 1})
+        g.host->chooseMenuRaw(choice);
+    sample(3);
+    g.host->chooseMenu(261, 3); // a later command still arrives
     g.host->quit();
     g.run();
-    ASSERT_EQ(samples.size(), 2u);
+    ASSERT_EQ(samples.size(), 3u);
     const int64_t passes = samples[1][1] - samples[0][1];
     EXPECT_GT(passes, 10);
     EXPECT_EQ(samples[1][0] - samples[0][0], passes);
-    EXPECT_EQ(samples[1][2], samples[0][2]) << "no field is drawn while nothing is due";
-}
-
-TEST(MainLoop, RejectedChoicesChangeNothingAndTheLoopGoesOn) {
-    // STOP A BATTLE is disabled between battles; item 9 of Wind, item 7 of R&R and menu 300 do not exist.
-    for (int64_t choice : {(262 << 16) | 2, (260 << 16) | 9, (261 << 16) | 7, (300 << 16) | 1}) {
-        SCOPED_TRACE("choice " + std::to_string(choice));
-        Game g;
-        std::vector<int64_t> changes;
-        auto note = [&] {
-            g.host->waitTicks(3);
-            g.host->perform("note", [&](ScriptedHost&) { changes.push_back(g.field().changeCount()); });
-        };
-        note();
-        g.host->chooseMenuRaw(choice);
-        note();
-        g.host->chooseMenu(261, 3); // a later command still arrives
-        g.host->quit();
-        g.run();
-        ASSERT_EQ(changes.size(), 2u);
-        EXPECT_EQ(changes[1], changes[0]);
-        EXPECT_FALSE(g.game.gStopBattle || g.game.gBattleOver);
-        EXPECT_EQ(g.game.gWindMax, 0);
-        EXPECT_TRUE(g.game.gHideSettings && g.game.finished);
-        EXPECT_TRUE(g.host->alerts().empty());
-    }
+    EXPECT_EQ(samples[2][2], samples[0][2]) << "no field is drawn while nothing is due";
+    EXPECT_FALSE(g.game.gStopBattle || g.game.gBattleOver || g.game.gWindMax != 0 || !g.host->alerts().empty());
+    EXPECT_TRUE(g.game.gHideSettings && g.game.finished);
 }
 
 TEST(Sounds, PlayOnlyWhenSetUpAndTheVolumeIsOn) {

@@ -58,34 +58,29 @@ void checkField(Game& g, Game& reference, bool hospitals, bool posts, bool trees
 
     struct Building {
         const char* name;
-        bool up;
+        bool on, up;
         int64_t left, top, width, baseX, baseY, baseDY;
         Rect area, cannon;
     };
+    const Building all[] = {
+        {"left hospital", hospitals, game.gLHospUp, game.gHospLLeft, game.gHospLTop, 29, game.gHospLBaseX, game.gHospLBaseY, 36,
+         game.gLHospRect, canL},
+        {"right hospital", hospitals, game.gRHospUp, game.gHospRLeft, game.gHospRTop, 29, game.gHospRBaseX, game.gHospRBaseY,
+         36, game.gRHospRect, canR},
+        {"left post", posts, game.gLPostUp, game.gPostLLeft, game.gPostLTop, 24, game.gPostLBaseX, game.gPostLBaseY, 37,
+         game.gLPostRect, canL},
+        {"right post", posts, game.gRPostUp, game.gPostRLeft, game.gPostRTop, 24, game.gPostRBaseX, game.gPostRBaseY, 37,
+         game.gRPostRect, canR}};
     std::vector<Building> buildings;
-    if (hospitals) {
-        buildings.push_back({"left hospital", game.gLHospUp, game.gHospLLeft, game.gHospLTop, 29, game.gHospLBaseX,
-                             game.gHospLBaseY, 36, game.gLHospRect, canL});
-        buildings.push_back({"right hospital", game.gRHospUp, game.gHospRLeft, game.gHospRTop, 29, game.gHospRBaseX,
-                             game.gHospRBaseY, 36, game.gRHospRect, canR});
-    } else {
-        EXPECT_EQ(game.gLHospRect, Rect::zero);
-        EXPECT_EQ(game.gRHospRect, Rect::zero);
-        EXPECT_FALSE(game.gLHospUp || game.gRHospUp);
+    for (const Building& b : all) {
+        if (b.on)
+            buildings.push_back(b);
+        else
+            EXPECT_TRUE(b.area == Rect::zero && !b.up) << b.name << " is off";
     }
-    if (posts) {
-        buildings.push_back({"left post", game.gLPostUp, game.gPostLLeft, game.gPostLTop, 24, game.gPostLBaseX,
-                             game.gPostLBaseY, 37, game.gLPostRect, canL});
-        buildings.push_back({"right post", game.gRPostUp, game.gPostRLeft, game.gPostRTop, 24, game.gPostRBaseX,
-                             game.gPostRBaseY, 37, game.gRPostRect, canR});
-        if (hospitals) { // posts keep clear of their side's hospital over the 29-column test width
-            EXPECT_FALSE(columnsOverlap(game.gPostLLeft, game.gPostLLeft + 29, game.gHospLLeft, game.gHospLLeft + 29));
-            EXPECT_FALSE(columnsOverlap(game.gPostRLeft, game.gPostRLeft + 29, game.gHospRLeft, game.gHospRLeft + 29));
-        }
-    } else {
-        EXPECT_EQ(game.gLPostRect, Rect::zero);
-        EXPECT_EQ(game.gRPostRect, Rect::zero);
-        EXPECT_FALSE(game.gLPostUp || game.gRPostUp);
+    if (hospitals && posts) { // posts keep clear of their side's hospital over the 29-column test width
+        EXPECT_FALSE(columnsOverlap(game.gPostLLeft, game.gPostLLeft + 29, game.gHospLLeft, game.gHospLLeft + 29));
+        EXPECT_FALSE(columnsOverlap(game.gPostRLeft, game.gPostRLeft + 29, game.gHospRLeft, game.gHospRLeft + 29));
     }
     for (const Building& b : buildings) {
         SCOPED_TRACE(b.name);
@@ -165,8 +160,7 @@ TEST(Buildings, ShapesDoorsAndFoundation) {
         SCOPED_TRACE("gNewField " + std::to_string(newField));
         Game g;
         Ordnix& game = g.game;
-        game.gNewField = newField;
-        game.gHospLLeft = 50, game.gHospLTop = 100, game.gHospRLeft = 300, game.gHospRTop = 100;
+        game.gNewField = newField, game.gHospLLeft = 50, game.gHospLTop = 100, game.gHospRLeft = 300, game.gHospRTop = 100;
         game.gPostLLeft = 150, game.gPostLTop = 120, game.gPostRLeft = 420, game.gPostRTop = 120;
         game.drawLeftHospital();
         game.drawRightHospital();
@@ -178,16 +172,11 @@ TEST(Buildings, ShapesDoorsAndFoundation) {
         EXPECT_EQ((std::array<int64_t, 4>{game.gHospLBaseX, game.gHospLBaseY, game.gPostRBaseX, game.gPostRBaseY}),
                   (std::array<int64_t, 4>{65, 136, 432, 157}));
         // Hospital: black roof with a white cross, gray walls, the door on the side facing its cannon.
-        EXPECT_TRUE(g.pixel(57, 110));
-        EXPECT_FALSE(g.pixel(64, 113));
-        EXPECT_EQ(g.pixel(57, 122), QuickDraw::Pattern::gray.bit(57, 122));
-        EXPECT_FALSE(g.pixel(60, 130)) << "left hospital door, left of the middle";
-        EXPECT_FALSE(g.pixel(320, 130)) << "right hospital door, right of the middle";
-        EXPECT_TRUE(g.pixel(58, 130)) << "door frame";
-        // Post: black roof, door and window.
-        EXPECT_TRUE(g.pixel(162, 138));
-        EXPECT_FALSE(g.pixel(160, 150));
-        EXPECT_FALSE(g.pixel(436, 150));
+        // The left door left of the middle, the right one right of it; a post: black roof, door and window.
+        for (auto [h, v, black] : {std::tuple{57, 110, true}, {64, 113, false}, {60, 130, false}, {320, 130, false},
+                                   {58, 130, true}, {162, 138, true}, {160, 150, false}, {436, 150, false}})
+            EXPECT_EQ(g.pixel(h, v), black) << "(" << h << ", " << v << ")";
+        EXPECT_EQ(g.pixel(57, 122), QuickDraw::Pattern::gray.bit(57, 122)) << "gray walls";
         // Foundation only on a new field; nothing outside the buildings' columns.
         EXPECT_EQ(g.blackIn(tlbr(135, 50, 276, 79)), newField ? (276 - 135) * 29 : 0);
         EXPECT_EQ(g.blackIn(tlbr(155, 420, 276, 444)), newField ? (276 - 155) * 24 : 0);

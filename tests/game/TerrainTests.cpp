@@ -48,26 +48,6 @@ TEST(GeneratedGround, SurfaceStaysInTheBandWithFlatPlatformsAndSolidGround) {
         }
 }
 
-TEST(GroundStep, ClampsBeforeDrawingAndLimitsTheStepToTheRoughness) {
-    Game g;
-    for (int64_t roughness : {3, 8, 35})
-        for (int64_t start : {0, 60, 75, 200, 275, 290, 400}) {
-            SCOPED_TRACE("roughness " + std::to_string(roughness) + ", start " + std::to_string(start));
-            g.game.gRoughness = roughness;
-            g.game.setRandSeed(static_cast<int32_t>(start * 7 + roughness));
-            g.game.eraseRect(tlbr(0, 0, 350, 520));
-            g.game.penSize(1, 1);
-            g.game.moveTo(100, 150);
-            g.game.gGroundY = start;
-            g.game.groundStep(100);
-            const int64_t drawn = std::clamp<int64_t>(start, 75, 275);
-            EXPECT_TRUE(g.pixel(100, drawn));
-            EXPECT_EQ(g.game.gGroundY, drawn + g.game.gStep);
-            // R(60) - R(5) - 30 lies in -34..29, then the roughness limits it.
-            EXPECT_TRUE(std::abs(g.game.gStep) <= roughness && g.game.gStep >= -34 && g.game.gStep <= 29) << g.game.gStep;
-        }
-}
-
 // Mended fault: a column without ground counts as standing on the bottom row, so no scan can run forever.
 TEST(GroundScan, AColumnWithoutGroundStandsOnTheBottomRow) {
     Game g;
