@@ -1,7 +1,8 @@
-// Battle flow: who opens a battle (the outs rule), stopping a battle, which menus are offered when, and
-// the new field after every battle.
+// Battle flow: who opens a battle (the outs rule), stopping a battle, which menus are offered when, the
+// new field after every battle, and a new wind every turn.
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <set>
 
 #include "BattleHarness.h"
@@ -12,6 +13,28 @@ using namespace battle;
 
 constexpr Aim harmless{100, 89}; // over the top and out at the side: touches nothing
 
+// The first aim of a cannon on the current field whose silent flight hits the other cannon (a flight
+// changes nothing; a battle started afterwards resets the settings and redraws both cannons).
+std::optional<Aim> findHit(BattleGame& g, int64_t turn) {
+    Ordnix& game = g.game;
+    std::optional<Aim> found;
+    g.play([&] {
+        game.setSoundVol(0);
+        for (int64_t e = 30; e <= 60 && !found; e += 5) {
+            (turn == 1 ? game.gElevL : game.gElevR) = e;
+            turn == 1 ? game.drawLeftCannon() : game.drawRightCannon(); // the muzzle for e
+            for (int64_t p = 20; p <= 100 && !found; p += 2) {
+                (turn == 1 ? game.gPowderL : game.gPowderR) = p;
+                turn == 1 ? game.fireLeft() : game.fireRight();
+                if (game.gLanded && (turn == 1 ? game.gCanRRect : game.gCanLRect).contains(game.gHitPt))
+                    found = Aim{p, e};
+            }
+        }
+        game.setSoundVol(3);
+    });
+    return found;
+}
+
 TEST(BattleFlow, TheOutsRuleChoosesTheOpenerOfTheNextBattle) {
     struct Case {
         int64_t killed; // whose cannon the first battle destroys
@@ -20,35 +43,29 @@ TEST(BattleFlow, TheOutsRuleChoosesTheOpenerOfTheNextBattle) {
     };
     for (const Case c : {Case{1, true, 1}, Case{1, false, 2}, Case{2, true, 2}, Case{2, false, 1}}) {
         SCOPED_TRACE("killed " + std::to_string(c.killed) + (c.losersOut ? ", losers out" : ", winners out"));
-        // The right cannon falls to the left player's first shot; the left one to the right player's
-        // shot after a harmless left shot. Seeds are tried until a field allows the hit.
-        const int64_t shooter = c.killed == 2 ? 1 : 2;
+        // The right cannon falls to the left player's first shot, the left one to the right player's
+        // after a harmless left shot; seeds are tried until a field allows the hit.
+        const int64_t shooter = 3 - c.killed;
         std::unique_ptr<BattleGame> setup;
         std::optional<Aim> aim;
         const int32_t firstSeed = 300 + static_cast<int32_t>(shooter) * 100;
         for (int32_t seed = firstSeed; !aim && seed < firstSeed + 40; ++seed) {
             setup = std::make_unique<BattleGame>(seed);
             setup->startUp();
-            aim = setup->findAim(shooter, [shooter](const Ordnix& game) {
-                return game.gLanded && (shooter == 1 ? game.gCanRRect : game.gCanLRect).contains(game.gHitPt);
-            });
+            aim = findHit(*setup, shooter);
         }
         ASSERT_TRUE(aim) << "no field with a hit";
         BattleGame& g = *setup;
         g.game.gLosersOut = c.losersOut;
-        if (shooter == 2) {
-            g.scriptAim(leftPanel, harmless);
-            g.scriptFire(leftPanel);
-        }
-        g.scriptAim(shooter == 1 ? leftPanel : rightPanel, *aim);
-        g.scriptFire(shooter == 1 ? leftPanel : rightPanel);
+        if (shooter == 2)
+            g.scriptShot(leftPanel, harmless);
+        g.scriptShot(shooter == 1 ? leftPanel : rightPanel, *aim);
         g.play([&] { g.game.startBattle(); });
         EXPECT_TRUE(g.host->scriptDone()) << g.host->nextStep();
-        EXPECT_TRUE(g.game.gBattleOver);
+        EXPECT_TRUE(g.game.gBattleOver && g.game.gNewField == 1);
         EXPECT_EQ(g.game.gKilled, c.killed);
         EXPECT_EQ(g.game.gScoreL, shooter == 1 ? 10 : 0);
         EXPECT_EQ(g.game.gScoreR, shooter == 2 ? 10 : 0);
-        EXPECT_EQ(g.game.gNewField, 1);
 
         g.waitForAiming();
         g.host->perform("the opener aims", [&](ScriptedHost&) {
@@ -70,9 +87,8 @@ std::array<bool, 4> menuView(const ScriptedHost& h) {
     bool others = true;
     for (int64_t id : {256, 257, 258, 259, 260, 261, 263, 264})
         others = others && h.menu(id)->enabled;
-    const MenuState* battle = h.menu(262);
-    return {others, battle->enabled, battle->enabled && battle->itemEnabled[1],
-            battle->enabled && battle->itemEnabled[2]};
+    const MenuState* b = h.menu(262);
+    return {others, b->enabled, b->enabled && b->itemEnabled[1], b->enabled && b->itemEnabled[2]};
 }
 
 TEST(BattleFlow, MenusFollowTheAvailabilityTableStopEndsEitherTurnAndEveryBattleBringsANewField) {
@@ -81,35 +97,33 @@ TEST(BattleFlow, MenusFollowTheAvailabilityTableStopEndsEitherTurnAndEveryBattle
     ScriptedHost& h = *g.host;
     using View = std::array<bool, 4>;
     const View waiting{true, true, true, false}, aiming{false, true, false, true}, flying{false, false, false, false};
+    const auto opener = [&](const char* what, int64_t turn) {
+        g.waitForAiming();
+        h.perform(what, [&, turn](ScriptedHost& host) {
+            EXPECT_EQ(menuView(host), aiming);
+            EXPECT_EQ(game.gTurn, turn);
+            EXPECT_EQ(game.gPanelLeft, turn == 1 ? 1 : 251);
+            EXPECT_FALSE(game.gStopBattle);
+        });
+    };
 
     h.waitForMenuPoll();
     h.perform("waiting", [&](ScriptedHost& host) { EXPECT_EQ(menuView(host), waiting); });
     h.chooseMenu(262, 1);
+    // Disabled choices while aiming ("FOOTHILLS", "NEW GAME", "START A BATTLE", none) reach it as nothing.
     g.waitForAiming();
-    h.perform("aiming", [&](ScriptedHost& host) { EXPECT_EQ(menuView(host), aiming); });
-    // Disabled choices while aiming reach the battle as nothing.
-    h.chooseMenu(258, 3); // "FOOTHILLS"
-    h.chooseMenu(261, 1); // "NEW GAME"
-    h.chooseMenu(262, 1); // "START A BATTLE"
+    h.chooseMenu(258, 3);
+    h.chooseMenu(261, 1);
+    h.chooseMenu(262, 1);
     h.chooseMenuRaw(-1);
-    g.waitForAiming();
-    h.perform("still aiming", [&](ScriptedHost&) {
-        EXPECT_EQ(game.gTerrain, 0);
-        EXPECT_FALSE(game.gStopBattle);
-        EXPECT_EQ(game.gTurn, 1);
-    });
-    g.scriptAim(leftPanel, {20, 45});
-    g.scriptFire(leftPanel);
+    opener("still the first turn", 1);
+    g.scriptShot(leftPanel, {20, 45});
     h.waitUntil("in flight", [](const ScriptedHost& host) { return !host.cursorVisible(); });
     h.perform("in flight", [&](ScriptedHost& host) {
         EXPECT_EQ(menuView(host), flying);
         EXPECT_FALSE(host.offerMenuChoice((262 << 16) | 2)) << "no menu can be chosen during a flight";
     });
-    g.waitForAiming();
-    h.perform("the right player aims", [&](ScriptedHost&) {
-        EXPECT_EQ(game.gTurn, 2);
-        EXPECT_FALSE(game.gStopBattle);
-    });
+    opener("the right player aims", 2);
     h.chooseMenu(262, 2);
     std::vector<uint8_t> lastPicture;
     h.waitUntil("the battle has ended", [&](const ScriptedHost& host) { return menuView(host) == waiting; });
@@ -117,6 +131,7 @@ TEST(BattleFlow, MenusFollowTheAvailabilityTableStopEndsEitherTurnAndEveryBattle
         EXPECT_TRUE(game.gStopBattle);
         EXPECT_EQ(game.gNewField, 1);
         EXPECT_EQ(g.blackIn(tlbr(288, 252, 307, 500)), 19 * 248) << "the panel disappears into the ground";
+        EXPECT_EQ(game.gTerrain, 0) << "the disabled \"FOOTHILLS\" changed nothing";
         lastPicture = g.field().bits();
     });
     h.waitForMenuPoll();
@@ -124,21 +139,14 @@ TEST(BattleFlow, MenusFollowTheAvailabilityTableStopEndsEitherTurnAndEveryBattle
         EXPECT_EQ(game.gNewField, 0);
         EXPECT_NE(g.field().bits(), lastPicture);
     });
-    // No cannon destroyed yet: the stopped right player opens the next battle.
     h.chooseMenu(262, 1);
-    g.waitForAiming();
-    h.perform("the right player opens", [&](ScriptedHost&) {
-        EXPECT_EQ(game.gTurn, 2);
-        EXPECT_EQ(game.gPanelLeft, 251);
-    });
+    opener("no cannon destroyed yet: the stopped right player opens", 2);
     h.chooseMenu(262, 2);
     h.chooseMenu(261, 1); // "NEW GAME" gives the first turn back to the left player
     h.chooseMenu(262, 1);
-    g.waitForAiming();
-    h.perform("the left player opens a new game", [&](ScriptedHost&) {
-        EXPECT_EQ(game.gTurn, 1);
-        EXPECT_EQ(game.gPowderL, 10) << "every battle starts at powder 10 and elevation 0";
-        EXPECT_EQ(game.gElevL, 0);
+    opener("the left player opens a new game", 1);
+    h.perform("at powder 10 and elevation 0", [&](ScriptedHost&) {
+        EXPECT_TRUE(game.gPowderL == 10 && game.gElevL == 0);
     });
     h.chooseMenu(262, 2);
     h.quit();
@@ -151,20 +159,9 @@ TEST(BattleFlow, MenusFollowTheAvailabilityTableStopEndsEitherTurnAndEveryBattle
     EXPECT_TRUE(h.cursorVisible());
 }
 
-// A press as a player makes it: move there, press, hold two ticks, release.
-void press(ScriptedHost& h, int64_t column, int64_t row) {
-    h.moveMouse(WindowID::field, column, row);
-    h.waitTicks(1);
-    h.pressAt(WindowID::field, column, row);
-    h.waitTicks(2);
-    h.release();
-    h.waitTicks(2);
-}
-
 TEST(BattleFlow, OnAWindyFieldEveryTurnBringsANewWind) {
-    // A generated field gets its windsock when it is built; a hand-made one on its first turn, on the
-    // ground that a press at row 200 paints in column 255 (black from row 201: the sky's white line
-    // drawn from the press upward covers row 200).
+    // A generated field gets its windsock when built; a hand-made one on its first turn, on the ground a
+    // press at row 200 paints in column 255 (black from row 201: the sky's line from the press covers 200).
     for (const bool handMade : {false, true}) {
         SCOPED_TRACE(handMade ? "hand-made field" : "generated field");
         BattleGame g(8080);
@@ -176,30 +173,36 @@ TEST(BattleFlow, OnAWindyFieldEveryTurnBringsANewWind) {
         if (handMade) {
             h.waitUntil("the editor paints", [](const ScriptedHost& s) { return s.cursor() == CursorKind::cross; });
             h.waitForCalls(HostOp::button, 1);
-            // The ground, "CONTINUE", the left cannon's "PLACE CANNON" and spot, then the right one's.
+            // The ground, "CONTINUE", the left cannon's "PLACE CANNON" and spot, then the right one's;
+            // each press held two ticks.
             for (const auto& [column, row] : {std::pair{255, 200}, {260, 295}, {150, 295}, {200, 266}, {380, 295},
-                                              {312, 266}})
-                press(h, column, row);
+                                              {312, 266}}) {
+                h.moveMouse(WindowID::field, column, row);
+                h.waitTicks(1);
+                h.pressAt(WindowID::field, column, row);
+                h.waitTicks(2);
+                h.release();
+                h.waitTicks(2);
+            }
         }
         std::set<std::pair<int64_t, int64_t>> winds;
         for (int turn = 0; turn < 6; ++turn) {
             g.waitForAiming();
             h.perform("the windsock shows the wind", [&](ScriptedHost&) {
+                const int64_t base = game.gSockBase;
                 winds.insert({game.gWindDir, game.gWindSpeed});
-                if (handMade) {
-                    EXPECT_EQ(game.gSockBase, 202);
-                }
-                EXPECT_TRUE(g.pixel(255, game.gSockBase - 43) && !g.pixel(255, game.gSockBase - 44)) << "the pole";
+                EXPECT_TRUE(!handMade || base == 202);
+                EXPECT_TRUE(g.pixel(255, base - 43) && !g.pixel(255, base - 44)) << "the pole";
                 EXPECT_FALSE(game.gWindKept);
                 const int64_t push = game.gWindSpeed * 4 / 10;
                 EXPECT_EQ(game.gWindLeft, game.gWindDir == 1 ? push : -push);
                 EXPECT_EQ(game.gWindRight, -game.gWindLeft);
-                const int64_t flagLeft = game.gWindDir == 1 ? 256 : 236;
-                EXPECT_GT(g.blackIn(tlbr(game.gSockBase - 39, flagLeft, game.gSockBase - 29, flagLeft + 18)), 90);
+                // The flag is black on the side the wind blows to; the sky on the other side is white.
+                const Rect right = tlbr(base - 39, 256, base - 29, 274), left = tlbr(base - 39, 236, base - 29, 254);
+                EXPECT_GT(g.blackIn(game.gWindDir == 1 ? right : left), 18 * 10 / 2);
+                EXPECT_EQ(g.blackIn(game.gWindDir == 1 ? left : right), 0);
             });
-            const Panel& panel = turn % 2 == 0 ? leftPanel : rightPanel;
-            g.scriptAim(panel, harmless);
-            g.scriptFire(panel);
+            g.scriptShot(turn % 2 == 0 ? leftPanel : rightPanel, harmless);
         }
         g.waitForAiming();
         h.chooseMenu(262, 2);

@@ -1,5 +1,4 @@
-// Shared helpers of the battle tests: a game on a scripted host, the panel as the players see it,
-// pixel readers and an aim finder that tries shots on the current field (a flight leaves it as it was).
+// Shared helpers of the battle tests: a game on a scripted host, the shooters' panels, pixel counts.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,8 +6,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
-#include <vector>
 
 #include "Ordnix.h"
 #include "ScriptedHost.h"
@@ -71,41 +68,18 @@ public:
     void waitForAiming() {
         host->waitUntil("a player aims", [this](const ScriptedHost& h) { return aiming(h); });
     }
-    // A click on the field once a player aims, then a wait until the loop has read the button twice.
+    // A click once a player aims, then a wait until the loop has read the button twice.
     void clickPanel(int64_t h, int64_t v) {
         waitForAiming();
         host->clickAt(WindowID::field, h, v);
         host->waitForCalls(HostOp::button, 2);
     }
-    void scriptAim(const Panel& panel, const Aim& aim) {
+    void scriptShot(const Panel& panel, const Aim& aim) {
         clickPanel(panel.powderColumn(aim.powder), Panel::powderRow);
         clickPanel(panel.elevationColumn(aim.elevation), Panel::elevationRow);
-    }
-    void scriptFire(const Panel& panel) {
         waitForAiming();
         host->clickAt(WindowID::field, panel.fireColumn(), Panel::fireRow);
         host->waitUntil("fired", [this](const ScriptedHost&) { return game.gFired; });
-    }
-
-    // The first aim of a cannon on the current field whose silent flight (no panel) satisfies wanted.
-    // A battle started afterwards resets the settings and redraws both cannons.
-    std::optional<Aim> findAim(int64_t turn, const std::function<bool(const Ordnix&)>& wanted) {
-        std::optional<Aim> found;
-        play([&] {
-            game.setSoundVol(0);
-            for (int64_t e = 30; e <= 60 && !found; e += 5) {
-                (turn == 1 ? game.gElevL : game.gElevR) = e;
-                turn == 1 ? game.drawLeftCannon() : game.drawRightCannon(); // the muzzle for e
-                for (int64_t p = 20; p <= 100 && !found; p += 2) {
-                    (turn == 1 ? game.gPowderL : game.gPowderR) = p;
-                    turn == 1 ? game.fireLeft() : game.fireRight();
-                    if (wanted(game))
-                        found = Aim{p, e};
-                }
-            }
-            game.setSoundVol(3);
-        });
-        return found;
     }
 };
 

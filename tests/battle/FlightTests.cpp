@@ -15,12 +15,10 @@ using namespace battle;
 TEST(PascalRound, HalvesAwayFromZeroWrapsAt16BitsAndNonFiniteIsZero) {
     const double inf = std::numeric_limits<double>::infinity();
     const std::pair<double, int64_t> cases[] = {
-        {0.0, 0},          {0.49, 0},          {0.5, 1},          {-0.5, -1},        {2.5, 3},
-        {-2.5, -3},        {-1.49, -1},        {32767.0, 32767},  {32767.5, -32768}, {-32768.0, -32768},
-        {-32768.5, 32767}, {40000.0, 40000 - 65536}, {65536.0, 0}, {65537.4, 1},     {-65537.0, -1},
-        {1e300, 0},        {-1e300, 0}, // limited to +-9e18, whose low 16 bits are 0
-        {inf, 0},          {-inf, 0},          {std::nan(""), 0},
-    };
+        {0.0, 0}, {0.49, 0}, {0.5, 1}, {-0.5, -1}, {2.5, 3}, {-2.5, -3}, {-1.49, -1}, {32767.0, 32767},
+        {32767.5, -32768}, {-32768.0, -32768}, {-32768.5, 32767}, {40000.0, 40000 - 65536}, {65536.0, 0},
+        {65537.4, 1}, {-65537.0, -1}, {1e300, 0}, {-1e300, 0}, // limited to +-9e18, whose low 16 bits are 0
+        {inf, 0}, {-inf, 0}, {std::nan(""), 0}};
     for (const auto& [x, expected] : cases)
         EXPECT_EQ(pascalRound(x), expected) << "x = " << x;
 }
@@ -32,12 +30,10 @@ TEST(LaunchFigures, FollowPowderElevationAndEveryWindPush) {
         int64_t powder, elevation, wind, h, v;
     };
     const Case cases[] = {
-        {50, 45, 0, -45, 22},  {10, 0, 0, -9, -4},   {50, 22, 0, -50, 0},  {100, 22, 0, -100, 0},
-        {100, 89, 0, -26, 97}, {50, 22, -5, -45, 7}, {50, 22, -4, -46, 5}, {50, 22, -3, -47, 4},
-        {50, 22, -2, -48, 3},  {50, 22, -1, -49, 2}, {50, 22, 1, -51, -1}, {50, 22, 2, -52, -3},
-        {50, 22, 3, -53, -5},  {50, 22, 4, -54, -6}, {50, 22, 5, -54, -8}, {50, 45, -5, -37, 25},
-        {50, 45, 5, -52, 16},
-    };
+        {50, 45, 0, -45, 22}, {10, 0, 0, -9, -4}, {50, 22, 0, -50, 0}, {100, 22, 0, -100, 0}, {100, 89, 0, -26, 97},
+        {50, 22, -5, -45, 7}, {50, 22, -4, -46, 5}, {50, 22, -3, -47, 4}, {50, 22, -2, -48, 3}, {50, 22, -1, -49, 2},
+        {50, 22, 1, -51, -1}, {50, 22, 2, -52, -3}, {50, 22, 3, -53, -5}, {50, 22, 4, -54, -6}, {50, 22, 5, -54, -8},
+        {50, 45, -5, -37, 25}, {50, 45, 5, -52, 16}};
     for (const Case& c : cases)
         EXPECT_EQ(Ordnix::launchFigures(c.powder, c.elevation, c.wind), (Ordnix::Launch{c.h, c.v}))
             << "powder " << c.powder << " elevation " << c.elevation << " wind " << c.wind;
@@ -48,16 +44,14 @@ TEST(LaunchFigures, FollowPowderElevationAndEveryWindPush) {
                 ASSERT_LT(Ordnix::launchFigures(powder, elevation, wind).h, 0) << powder << " " << elevation;
 }
 
-struct Trail {
-    int64_t minRow = INT64_MAX, maxColumn = -1, widestGap = 0; // over the pixels the ball was drawn on
-    int64_t ticks = 0;                                         // virtual time of the flight
-};
-
 struct FlightCase {
     const char* name;
     int64_t turn, x, y, powder, elevation; // hub; the muzzle is the flat barrel's (18, -5) or (-21, -5)
     Rect black;                            // painted on the empty field first
-    std::function<void(const Ordnix&, const Trail&)> check;
+    int64_t end;        // the column where the ball leaves at a side, 0 at the bottom, -1 when it lands
+    Point hit;          // where it lands; a negative coordinate is not checked
+    int64_t ticks = -1; // virtual time of the flight, when checked
+    int64_t maxColumn = 511, minRow = 1, minGap = 0; // of the drawn trail
 };
 
 class Flight : public ::testing::TestWithParam<FlightCase> {};
@@ -71,121 +65,79 @@ TEST_P(Flight, EndsLandsAndLeavesTheFieldAsItWas) {
         game.eraseRect(tlbr(0, 0, 350, 520));
         game.fillRect(c.black, game.black);
     });
-    (c.turn == 1 ? game.gCanLX : game.gCanRX) = c.x;
-    (c.turn == 1 ? game.gCanLY : game.gCanRY) = c.y;
-    (c.turn == 1 ? game.gMuzzleLDX : game.gMuzzleRDX) = c.turn == 1 ? 18 : -21;
-    (c.turn == 1 ? game.gMuzzleLDY : game.gMuzzleRDY) = -5;
-    (c.turn == 1 ? game.gPowderL : game.gPowderR) = c.powder;
-    (c.turn == 1 ? game.gElevL : game.gElevR) = c.elevation;
+    const bool left = c.turn == 1;
+    (left ? game.gCanLX : game.gCanRX) = c.x;
+    (left ? game.gCanLY : game.gCanRY) = c.y;
+    (left ? game.gMuzzleLDX : game.gMuzzleRDX) = left ? 18 : -21;
+    (left ? game.gMuzzleLDY : game.gMuzzleRDY) = -5;
+    (left ? game.gPowderL : game.gPowderR) = c.powder;
+    (left ? game.gElevL : game.gElevR) = c.elevation;
     game.gWindLeft = game.gWindRight = 0;
 
     // A snapshot shows every pixel inverted and restored since the one before: the ball's trail.
     QuickDraw::Bitmap& field = g.field();
     std::vector<uint8_t> shown;
-    {
+    const auto snapshot = [&] {
         std::lock_guard lock(QuickDraw::screenLock());
-        field.snapshot();
-    }
+        shown = field.snapshot();
+    };
+    snapshot();
     const std::vector<uint8_t> before = field.bits();
     const size_t sounds = g.host->soundsPlayed().size();
     const int64_t start = g.host->ticks();
-    g.play([&] { c.turn == 1 ? game.fireLeft() : game.fireRight(); });
-    {
-        std::lock_guard lock(QuickDraw::screenLock());
-        shown = field.snapshot();
-    }
+    g.play([&] { left ? game.fireLeft() : game.fireRight(); });
+    snapshot();
     EXPECT_EQ(field.bits(), before) << "the ball is erased";
     EXPECT_EQ(g.host->soundsPlayed().size(), sounds + 1);
     EXPECT_EQ(g.host->soundsPlayed().back(), 128);
-    Trail trail;
-    trail.ticks = g.host->ticks() - start;
+    int64_t minRow = INT64_MAX, widestGap = 0;
     std::set<int64_t> columns;
     for (size_t i = 0; i < shown.size(); ++i)
         if (shown[i] != before[i]) {
-            trail.minRow = std::min(trail.minRow, static_cast<int64_t>(i) / field.width());
+            minRow = std::min(minRow, static_cast<int64_t>(i) / field.width());
             columns.insert(static_cast<int64_t>(i) % field.width());
         }
     ASSERT_FALSE(columns.empty());
-    trail.maxColumn = *columns.rbegin();
     for (auto it = columns.begin(); std::next(it) != columns.end(); ++it)
-        trail.widestGap = std::max(trail.widestGap, *std::next(it) - *it);
-    EXPECT_GE(trail.minRow, 1) << "nothing is drawn above row 1";
-    if (game.gLanded) {
-        EXPECT_TRUE(game.gHitPt == Point(game.gBallX, game.gBallY)) << "the impact point is kept in both";
-    }
-    c.check(game, trail);
+        widestGap = std::max(widestGap, *std::next(it) - *it);
+    EXPECT_GE(minRow, 1) << "nothing is drawn above row 1";
+    EXPECT_EQ(game.gLanded, c.end < 0);
+    // A side end once the column passes 507 or falls below 3; a bottom end at the first step reaching row 281.
+    EXPECT_TRUE(c.end <= 0 || game.gBallX == c.end) << game.gBallX;
+    EXPECT_TRUE(c.end != 0 || (game.gBallY + 4 >= 281 && game.gBallY + 4 < 281 + 10)) << game.gBallY;
+    EXPECT_TRUE(!game.gLanded || game.gHitPt == Point(game.gBallX, game.gBallY)) << "the impact point is in both";
+    EXPECT_TRUE(c.hit.h < 0 || game.gHitPt.h == c.hit.h) << game.gHitPt.h;
+    EXPECT_TRUE(c.hit.v < 0 || game.gHitPt.v == c.hit.v) << game.gHitPt.v;
+    // Each drawn step waits a tick before showing and before erasing the ball.
+    EXPECT_TRUE(c.ticks < 0 || std::abs(g.host->ticks() - start - c.ticks) <= 2) << g.host->ticks() - start;
+    EXPECT_LE(*columns.rbegin(), c.maxColumn);
+    EXPECT_TRUE(c.minRow == 1 || minRow == c.minRow) << "drawn, never probed above row 31: " << minRow;
+    EXPECT_TRUE(c.minGap == 0 || widestGap > c.minGap) << "the ball went out of view";
 }
 
-const auto atBottom = [](const Ordnix& g, const Trail&) {
-    EXPECT_FALSE(g.gLanded);
-    EXPECT_GE(g.gBallY + 4, 281);
-    EXPECT_LT(g.gBallY + 4, 281 + 10) << "the flight ends at the first step that reaches row 281";
-};
-const auto endsAt = [](int64_t column) {
-    return [column](const Ordnix& g, const Trail&) {
-        EXPECT_FALSE(g.gLanded);
-        EXPECT_EQ(g.gBallX, column);
-    };
-};
-const auto landsAt = [](int64_t column) {
-    return [column](const Ordnix& g, const Trail&) {
-        ASSERT_TRUE(g.gLanded);
-        EXPECT_EQ(g.gHitPt.h, column);
-    };
-};
 const Rect nothing = tlbr(0, 0, 0, 0);
+const Point none(-1, -1);
 
 INSTANTIATE_TEST_SUITE_P(
     Battle, Flight,
     ::testing::Values(
-        FlightCase{"LeftDropsToTheBottom", 1, 100, 200, 10, 0, nothing, atBottom},
-        FlightCase{"RightDropsToTheBottom", 2, 400, 200, 10, 0, nothing,
-                   [](const Ordnix& g, const Trail& t) {
-                       atBottom(g, t);
-                       EXPECT_LT(t.maxColumn, 400) << "the right cannon's ball flies to the left";
-                   }},
-        // Level and fast: the left ball ends once its column exceeds 507, the right one's below 3. Each
-        // drawn step waits for a new tick before showing and before erasing the ball: two ticks a step.
-        FlightCase{"LeftEndsAtTheRightSide", 1, 100, 150, 100, 22, nothing,
-                   [](const Ordnix& g, const Trail& t) {
-                       endsAt(508)(g, t);
-                       EXPECT_NEAR(t.ticks, 2 * (508 - 119 + 1), 2);
-                   }},
-        FlightCase{"RightEndsAtTheLeftSide", 2, 400, 150, 100, 22, nothing,
-                   [](const Ordnix& g, const Trail& t) {
-                       endsAt(2)(g, t);
-                       EXPECT_NEAR(t.ticks, 2 * (378 - 2 + 1), 2);
-                   }},
-        FlightCase{"AboveTheWindowUndrawnToTheSide", 1, 100, 150, 100, 89, nothing,
-                   [](const Ordnix& g, const Trail& t) {
-                       endsAt(508)(g, t);
-                       EXPECT_LE(g.gBallY, 0);
-                       EXPECT_LT(t.maxColumn, 200) << "not drawn while above the window";
-                   }},
-        FlightCase{"OutOfViewAndBackDown", 1, 100, 150, 28, 89, nothing,
-                   [](const Ordnix& g, const Trail& t) {
-                       atBottom(g, t);
-                       EXPECT_GT(t.widestGap, 5) << "the ball went out of view";
-                   }},
+        FlightCase{"LeftDropsToTheBottom", 1, 100, 200, 10, 0, nothing, 0, none},
+        FlightCase{"RightDropsToTheBottomOnItsLeft", 2, 400, 200, 10, 0, nothing, 0, none, -1, 399},
+        FlightCase{"LeftEndsAtTheRightSide", 1, 100, 150, 100, 22, nothing, 508, none, 2 * (508 - 119 + 1)},
+        FlightCase{"RightEndsAtTheLeftSide", 2, 400, 150, 100, 22, nothing, 2, none, 2 * (378 - 2 + 1)},
+        FlightCase{"AboveTheWindowUndrawnToTheSide", 1, 100, 150, 100, 89, nothing, 508, none, -1, 199},
+        FlightCase{"OutOfViewAndBackDown", 1, 100, 150, 28, 89, nothing, 0, none, -1, 511, 1, 5},
         // Level at row 30 over black down to row 33: drawn, never probed. Level at row 31, the side
         // probe (X, 34) meets black in row 34.
-        FlightCase{"NoProbeAboveRow31", 1, 100, 35, 100, 22, tlbr(1, 0, 34, 512),
-                   [](const Ordnix& g, const Trail& t) {
-                       endsAt(508)(g, t);
-                       EXPECT_EQ(t.minRow, 30);
-                   }},
-        FlightCase{"ProbedFromRow31", 1, 100, 36, 100, 22, tlbr(34, 0, 35, 512),
-                   [](const Ordnix& g, const Trail&) {
-                       ASSERT_TRUE(g.gLanded);
-                       EXPECT_EQ(g.gHitPt.v, 35);
-                   }},
+        FlightCase{"NoProbeAboveRow31", 1, 100, 35, 100, 22, tlbr(1, 0, 34, 512), 508, none, -1, 511, 30},
+        FlightCase{"ProbedFromRow31", 1, 100, 36, 100, 22, tlbr(34, 0, 35, 512), -1, Point(-1, 35)},
         // A wall across the path: the bottom centre X + 2 reaches it first, the side probe trails behind.
-        FlightCase{"LeftLandsOnAWall", 1, 100, 150, 100, 22, tlbr(0, 300, 322, 310), landsAt(300)},
-        FlightCase{"RightLandsOnAWall", 2, 400, 150, 100, 22, tlbr(0, 200, 322, 210), landsAt(209)},
+        FlightCase{"LeftLandsOnAWall", 1, 100, 150, 100, 22, tlbr(0, 300, 322, 310), -1, Point(300, -1)},
+        FlightCase{"RightLandsOnAWall", 2, 400, 150, 100, 22, tlbr(0, 200, 322, 210), -1, Point(209, -1)},
         // Black under the trailing side of the first disc only: the left ball's side probe is (X, Y + 3)
         // with X = 119, the right ball's (X + 4, Y + 3) with X = 378.
-        FlightCase{"LeftSideProbe", 1, 100, 150, 100, 22, tlbr(100, 0, 200, 120), landsAt(121)},
-        FlightCase{"RightSideProbe", 2, 400, 150, 100, 22, tlbr(100, 382, 200, 520), landsAt(380)}),
+        FlightCase{"LeftSideProbe", 1, 100, 150, 100, 22, tlbr(100, 0, 200, 120), -1, Point(121, -1)},
+        FlightCase{"RightSideProbe", 2, 400, 150, 100, 22, tlbr(100, 382, 200, 520), -1, Point(380, -1)}),
     [](const ::testing::TestParamInfo<FlightCase>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -9,11 +9,6 @@ namespace {
 using namespace battle;
 
 constexpr int64_t groundRow = 150;
-using Value = int64_t Ordnix::*;
-constexpr Value allValues[] = {&Ordnix::gValLLCannon, &Ordnix::gValLRCannon, &Ordnix::gValLLHosp,
-                               &Ordnix::gValLRHosp,   &Ordnix::gValLLPost,   &Ordnix::gValLRPost,
-                               &Ordnix::gValRLCannon, &Ordnix::gValRRCannon, &Ordnix::gValRLHosp,
-                               &Ordnix::gValRRHosp,   &Ordnix::gValRLPost,   &Ordnix::gValRRPost};
 
 class ImpactTest : public ::testing::Test {
 protected:
@@ -37,43 +32,33 @@ protected:
             game->gNewField = 0;
         });
     }
-    // A building standing on the ground (its top 35 rows above it), as the sites put it: 0 left
-    // hospital, 1 right hospital, 2 left post, 3 right post.
+    // A building on the ground, its top 35 rows above it: 0 left hospital, 1 right one, 2 left post, 3 right.
     void building(int64_t kind, int64_t left) {
-        struct Site {
-            bool Ordnix::*up;
-            int64_t Ordnix::*left;
-            int64_t Ordnix::*top;
-        };
-        static constexpr Site sites[] = {{&Ordnix::gLHospUp, &Ordnix::gHospLLeft, &Ordnix::gHospLTop},
-                                         {&Ordnix::gRHospUp, &Ordnix::gHospRLeft, &Ordnix::gHospRTop},
-                                         {&Ordnix::gLPostUp, &Ordnix::gPostLLeft, &Ordnix::gPostLTop},
-                                         {&Ordnix::gRPostUp, &Ordnix::gPostRLeft, &Ordnix::gPostRTop}};
-        game->*sites[kind].up = true;
-        game->*sites[kind].left = left;
-        game->*sites[kind].top = groundRow - 35;
+        (kind == 0 ? game->gLHospUp : kind == 1 ? game->gRHospUp : kind == 2 ? game->gLPostUp : game->gRPostUp) = true;
+        (kind == 0 ? game->gHospLLeft : kind == 1 ? game->gHospRLeft : kind == 2 ? game->gPostLLeft : game->gPostRLeft) =
+            left;
+        (kind == 0 ? game->gHospLTop : kind == 1 ? game->gHospRTop : kind == 2 ? game->gPostLTop : game->gPostRTop) =
+            groundRow - 35;
         g->play([&] {
             kind == 0 ? game->drawLeftHospital() : kind == 1 ? game->drawRightHospital()
                       : kind == 2 ? game->drawLeftPost() : game->drawRightPost();
         });
     }
-    // A tree with index i whose trunk stands on the ground: a crown 29 rows high over a trunk.
-    void treeAt(int64_t i, int64_t left) {
-        static constexpr int64_t outline[][2] = {{10, 1}, {18, 29}, {11, 29}, {11, 35},
-                                                 {9, 35},  {9, 29},  {2, 29},  {10, 1}};
+    // Tree i with its trunk on the ground: a crown 29 rows high over a trunk.
+    void treeAt(size_t i, int64_t left) {
+        static constexpr int64_t outline[][2] = {{10, 1}, {18, 29}, {11, 29}, {11, 35}, {9, 35}, {9, 29}, {2, 29}, {10, 1}};
         const int64_t top = groundRow - 33;
-        const auto k = static_cast<size_t>(i);
-        game->gNumTrees = std::max(game->gNumTrees, i);
-        game->gTreeRect[k] = tlbr(top, left, top + 35, left + 19);
-        game->gTreeBaseX[k] = left + 9;
-        game->gTreeBaseY[k] = top + 35;
+        game->gNumTrees = std::max(game->gNumTrees, static_cast<int64_t>(i));
+        game->gTreeRect[i] = tlbr(top, left, top + 35, left + 19);
+        game->gTreeBaseX[i] = left + 9;
+        game->gTreeBaseY[i] = top + 35;
         g->play([&] {
-            game->gTreePoly[k] = game->openPoly();
+            game->gTreePoly[i] = game->openPoly();
             game->moveTo(left + outline[0][0], top + outline[0][1]);
             for (const auto& p : outline)
                 game->lineTo(left + p[0], top + p[1]);
             game->closePoly();
-            game->fillPoly(game->gTreePoly[k], game->black);
+            game->fillPoly(game->gTreePoly[i], game->black);
         });
     }
     // A ball landed at (h, v) by the shooter: the burst, then the hit tests. Returns the sounds played.
@@ -92,11 +77,11 @@ protected:
         const std::vector<int64_t>& all = g->host->soundsPlayed();
         return {all.begin() + static_cast<std::ptrdiff_t>(before), all.end()};
     }
-    static Point centre(const Rect& r) { return Point((r.left + r.right) / 2, (r.top + r.bottom) / 2); }
 };
 
 TEST_F(ImpactTest, EveryTargetScoresItsValueForTheShooterAndOnlyCannonsEndTheBattle) {
     enum Target : int64_t { lHosp, rHosp, lPost, rPost, lCannon, rCannon };
+    using Value = int64_t Ordnix::*;
     struct Case {
         int64_t shooter;
         Target target;
@@ -111,68 +96,63 @@ TEST_F(ImpactTest, EveryTargetScoresItsValueForTheShooterAndOnlyCannonsEndTheBat
         {1, rPost, &Ordnix::gValLRPost, 20},     {1, lPost, &Ordnix::gValLLPost, -20},
         {2, lPost, &Ordnix::gValRLPost, 20},     {2, rPost, &Ordnix::gValRRPost, -20},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
         for (const bool edited : {false, true}) {
             SCOPED_TRACE("shooter " + std::to_string(c.shooter) + " target " + std::to_string(c.target) +
                          (edited ? " edited" : " default"));
             fresh();
             if (edited) // twelve different values: only the right one may reach the score
-                for (size_t i = 0; i < std::size(allValues); ++i)
-                    game->*allValues[i] = static_cast<int64_t>(i) + 1;
+                for (size_t i = 0; i < std::size(cases); ++i)
+                    game->*cases[i].value = static_cast<int64_t>(i) + 1;
             const int64_t value = edited ? game->*c.value : c.defaultValue;
-            const bool cannon = c.target >= lCannon;
+            const bool cannon = c.target >= lCannon, hospital = c.target <= rHosp;
             if (!cannon)
                 building(c.target, c.target == lHosp || c.target == lPost ? 150 : 330);
             Rect* areas[] = {&game->gLHospRect, &game->gRHospRect, &game->gLPostRect,
                              &game->gRPostRect, &game->gCanLRect,  &game->gCanRRect};
             const Rect area = *areas[c.target];
-            const std::vector<int64_t> sounds = impact(c.shooter, centre(area).h, centre(area).v);
+            const Point centre((area.left + area.right) / 2, (area.top + area.bottom) / 2);
+            const std::vector<int64_t> sounds = impact(c.shooter, centre.h, centre.v);
 
             EXPECT_EQ(game->gScoreL, c.shooter == 1 ? value : 0);
             EXPECT_EQ(game->gScoreR, c.shooter == 2 ? value : 0);
             EXPECT_EQ(game->gBattleOver, cannon);
             EXPECT_EQ(game->gKilled, cannon ? c.target - lCannon + 1 : 0);
-            EXPECT_EQ(game->gLCanDead, c.target == lCannon);
-            EXPECT_EQ(game->gRCanDead, c.target == rCannon);
+            EXPECT_TRUE(game->gLCanDead == (c.target == lCannon) && game->gRCanDead == (c.target == rCannon));
             EXPECT_FALSE(game->gLCanHit || game->gRCanHit || game->gLHospHit || game->gRHospHit || game->gLPostHit ||
                          game->gRPostHit)
                 << "explosions clear the hit flags";
             const Rect wheel = tlbr(area.top + 5, area.left + 14, area.bottom - 1, area.right - 13);
             EXPECT_EQ(g->blackIn(cannon ? wheel : area), 0) << "the target is wiped away";
-            const bool hospital = c.target == lHosp || c.target == rHosp;
             EXPECT_EQ(sounds, (hospital ? std::vector<int64_t>{129, 131, 130} : std::vector<int64_t>{129, 131}))
                 << "ground, then the explosion, then \"uh oh\" for a hospital";
             if (!cannon) {
                 EXPECT_EQ(*areas[c.target], Rect::zero);
                 EXPECT_FALSE(game->gLHospUp || game->gRHospUp || game->gLPostUp || game->gRPostUp);
-                impact(c.shooter, centre(area).h, centre(area).v);
+                impact(c.shooter, centre.h, centre.v);
                 EXPECT_EQ(game->gScoreL + game->gScoreR, value) << "a destroyed building scores once";
             }
         }
-    }
 }
 
-TEST_F(ImpactTest, ACraterUnderACannonDestroysIt) {
+TEST_F(ImpactTest, ACraterUnderACannonDestroysItAndVolumeZeroSilencesEverything) {
     // The crater disc's centre lies 25 rows above B = v + 12: a burst 12 rows below the right cannon's
     // base point, outside its rectangle, erases that point.
-    // With the volume at 0 the burst and the explosion are silent.
     ASSERT_TRUE(g->pixel(game->gCanRBaseX, game->gCanRBaseY));
     g->play([&] { game->setSoundVol(0); });
     EXPECT_TRUE(impact(1, game->gCanRBaseX, game->gCanRBaseY + 12).empty());
     EXPECT_FALSE(game->gCanRRect.contains(game->gHitPt));
-    EXPECT_TRUE(game->gRCanDead);
+    EXPECT_TRUE(game->gRCanDead && !game->gLCanDead);
     EXPECT_EQ(game->gKilled, 2);
     EXPECT_EQ(game->gScoreL, 10);
-    EXPECT_FALSE(game->gLCanDead);
     g->play([&] { game->fireLeft(); });
     EXPECT_TRUE(g->host->soundsPlayed().empty()) << "nor does a cannon fire aloud";
 }
 
-TEST_F(ImpactTest, LandslidesBringDownABuildingAboveTheCraterWhereTunnelsLeaveItStanding) {
-    // A burst 30 rows under the hospital's base point: the crater stays below it; a landslide wipes the
-    // columns above the crater up to row 52.
+TEST_F(ImpactTest, LandslidesBringDownWhatStandsAboveTheCraterWhereTunnelsLeaveIt) {
     for (const bool tunnels : {true, false}) {
         SCOPED_TRACE(tunnels ? "tunnels" : "landslides");
+        // A burst 30 rows under the hospital's base point: the crater stays below it.
         fresh();
         game->gTunnels = tunnels;
         building(0, 150);
@@ -186,6 +166,34 @@ TEST_F(ImpactTest, LandslidesBringDownABuildingAboveTheCraterWhereTunnelsLeaveIt
         EXPECT_EQ(game->gScoreR, tunnels ? 0 : -10);
         EXPECT_EQ(sounds, (tunnels ? std::vector<int64_t>{129} : std::vector<int64_t>{129, 131, 130}));
         EXPECT_FALSE(game->gBattleOver);
+
+        // Impact at row 270: B = 275 (not 282), so the crater disc spans rows 240 to 259 around column 103;
+        // a landslide wipes columns 93 to 112 from row B - 23 up to row 52 and thins rows 50 and 51.
+        g->play([&] { game->fillRect(tlbr(40, 0, 322, 512), game->black); });
+        game->gBallX = 100;
+        game->gBallY = 270;
+        g->play([&] { game->groundBurst(); });
+        EXPECT_FALSE(g->pixel(103, 250) || g->pixel(103, 240)) << "the crater";
+        for (const int64_t v : {239, 100, 52})
+            EXPECT_EQ(g->pixel(103, v), tunnels) << "row " << v;
+        EXPECT_TRUE(g->pixel(103, 49) && g->pixel(92, 100) && g->pixel(113, 100)) << "outside the slide";
+        // Below the disc only the debris streaks are white, two pixels wide: no white run of one pixel.
+        int64_t whiteRuns = 0;
+        for (int64_t v = 261; v <= 270; ++v)
+            for (int64_t h = 85, run = 0; h <= 120; ++h) {
+                if (!g->pixel(h, v)) {
+                    ++run;
+                    continue;
+                }
+                EXPECT_NE(run, 1) << "a streak one pixel wide ending at " << h - 1 << ", " << v;
+                whiteRuns += run > 0 ? 1 : 0;
+                run = 0;
+            }
+        EXPECT_GE(whiteRuns, 10) << "streaks cross every row";
+        for (const int64_t v : {50, 51}) {
+            const int64_t thinned = g->blackIn(tlbr(v, 93, v + 1, 113));
+            EXPECT_TRUE(tunnels ? thinned == 20 : thinned > 0 && thinned < 20) << thinned << " black in row " << v;
+        }
     }
 }
 
@@ -204,11 +212,9 @@ TEST_F(ImpactTest, TreesScoreByPlayerTypeOnceEachWithOneSoundPerShot) {
         std::vector<int64_t> sounds = impact(1, 215, groundRow - 20); // inside the first three trees
         EXPECT_EQ(game->gScoreL, 3 * point);
         EXPECT_EQ(game->gScoreR, 0);
-        EXPECT_TRUE(game->gTreeDown[2] && game->gTreeDown[3] && game->gTreeDown[4]);
-        EXPECT_FALSE(game->gTreeDown[5]);
+        EXPECT_TRUE(game->gTreeDown[2] && game->gTreeDown[3] && game->gTreeDown[4] && !game->gTreeDown[5]);
         EXPECT_EQ(std::count(sounds.begin(), sounds.end(), 132), 1) << "one tree sound per shot";
         EXPECT_EQ(g->blackIn(tlbr(groundRow - 33, 200, groundRow - 12, 229)), 0) << "felled trees vanish";
-
         impact(1, 215, groundRow - 20); // fallen trees never score again, however they are hit
         impact(1, 209, game->gTreeBaseY[2] + 3);
         EXPECT_EQ(game->gScoreL, 3 * point);
@@ -222,43 +228,6 @@ TEST_F(ImpactTest, TreesScoreByPlayerTypeOnceEachWithOneSoundPerShot) {
         EXPECT_FALSE(g->pixel(game->gTreeBaseX[5], game->gTreeBaseY[5]));
         EXPECT_TRUE(game->gTreeDown[5]);
         EXPECT_EQ(game->gScoreR, point);
-    }
-}
-
-TEST_F(ImpactTest, ABurstDigsACraterWithItsBaseAtRow275AtMostAndLandslidesClearAboveIt) {
-    // Impact at row 270: B = 275 (not 282), so the crater disc spans rows 240 to 259 around column 103.
-    // A landslide then wipes columns 93 to 112 from row B - 23 up to row 52 and thins rows 50 and 51.
-    for (const bool tunnels : {true, false}) {
-        SCOPED_TRACE(tunnels ? "tunnels" : "landslides");
-        game->gTunnels = tunnels;
-        g->play([&] { game->fillRect(tlbr(40, 0, 322, 512), game->black); });
-        game->gBallX = 100;
-        game->gBallY = 270;
-        g->play([&] { game->groundBurst(); });
-        EXPECT_FALSE(g->pixel(103, 250) || g->pixel(103, 240)) << "the crater";
-        for (const int64_t v : {239, 100, 52})
-            EXPECT_EQ(g->pixel(103, v), tunnels) << "row " << v;
-        EXPECT_TRUE(g->pixel(103, 49) && g->pixel(92, 100) && g->pixel(113, 100)) << "outside the slide";
-        // Below the disc only the debris streaks are white, erased two pixels wide: no white run in a
-        // row is a single pixel.
-        int64_t whiteRuns = 0;
-        for (int64_t v = 261; v <= 270; ++v) {
-            int64_t run = 0;
-            for (int64_t h = 85; h <= 120; ++h) {
-                if (!g->pixel(h, v)) {
-                    ++run;
-                    continue;
-                }
-                EXPECT_NE(run, 1) << "a streak one pixel wide ending at " << h - 1 << ", " << v;
-                whiteRuns += run > 0 ? 1 : 0;
-                run = 0;
-            }
-        }
-        EXPECT_GE(whiteRuns, 10) << "streaks cross every row";
-        for (const int64_t v : {50, 51}) {
-            const int64_t thinned = g->blackIn(tlbr(v, 93, v + 1, 113));
-            EXPECT_TRUE(tunnels ? thinned == 20 : thinned > 0 && thinned < 20) << thinned << " black in row " << v;
-        }
     }
 }
 
