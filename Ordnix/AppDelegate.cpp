@@ -140,7 +140,7 @@ void AppDelegate::launch(bool startGame) {
     qApp->installEventFilter(this);
 
     timer.setTimerType(Qt::PreciseTimer);
-    timer.setInterval(1000 / 60);
+    timer.setInterval(static_cast<int>(tickInterval(0)));
     connect(&timer, &QTimer::timeout, this, &AppDelegate::tick, Qt::UniqueConnection);
     if (!startGame)
         return;
@@ -287,7 +287,11 @@ void AppDelegate::mouseEvent(QObject* receiver, const QMouseEvent& event) {
     host->mouseMoved(pointer);
 }
 
+int64_t AppDelegate::tickInterval(int64_t ticks) { return (ticks + 1) * 1000 / 60 - ticks * 1000 / 60; }
+
 void AppDelegate::tick() {
+    // First, so that the work below does not delay the next tick.
+    timer.setInterval(static_cast<int>(tickInterval(ticks + 1)));
     // Asking the display server for the pointer is a round trip; it is only worth it while the game
     // reads the pointer. Pointer events keep the position current in any case.
     if (host->pointerWanted())

@@ -87,6 +87,9 @@ public:
     // Records the pointer and the button in the host; `receiver` is the object the event is for.
     void mouseEvent(QObject* receiver, const QMouseEvent& event);
     void tick();
+    // Milliseconds from tick `ticks` to the next one. Timers count whole milliseconds, so the intervals
+    // alternate between 16 and 17 such that every 60 ticks take exactly one second.
+    static int64_t tickInterval(int64_t ticks);
     void applyCursor();
     void showCursor(bool visible);
     void runAlert(int64_t id);
