@@ -67,11 +67,7 @@ TEST(BattleFlow, TheOutsRuleChoosesTheOpenerOfTheNextBattle) {
         EXPECT_EQ(g.game.gScoreL, shooter == 1 ? 10 : 0);
         EXPECT_EQ(g.game.gScoreR, shooter == 2 ? 10 : 0);
 
-        g.waitForAiming();
-        g.host->perform("the opener aims", [&](ScriptedHost&) {
-            EXPECT_EQ(g.game.gTurn, c.opener);
-            EXPECT_EQ(g.game.gPanelLeft, c.opener == 1 ? 1 : 251);
-        });
+        g.whenAiming("the opener aims", [&] { EXPECT_EQ(g.game.gPanelLeft, c.opener == 1 ? 1 : 251); });
         g.host->chooseMenu(262, 2);
         g.play([&] {
             g.game.buildField();
@@ -98,12 +94,12 @@ TEST(BattleFlow, MenusFollowTheAvailabilityTableStopEndsEitherTurnAndEveryBattle
     using View = std::array<bool, 4>;
     const View waiting{true, true, true, false}, aiming{false, true, false, true}, flying{false, false, false, false};
     const auto opener = [&](const char* what, int64_t turn) {
-        g.waitForAiming();
-        h.perform(what, [&, turn](ScriptedHost& host) {
-            EXPECT_EQ(menuView(host), aiming);
-            EXPECT_EQ(game.gTurn, turn);
+        g.whenAiming(what, [&, turn] {
+            EXPECT_EQ(menuView(h), aiming);
+            EXPECT_TRUE(game.gTurn == turn && !game.gStopBattle);
+            EXPECT_TRUE((turn == 1 ? game.gPowderL : game.gPowderR) == 10 && (turn == 1 ? game.gElevL : game.gElevR) == 0)
+                << "the shooter is at powder 10 and elevation 0, as every battle starts";
             EXPECT_EQ(game.gPanelLeft, turn == 1 ? 1 : 251);
-            EXPECT_FALSE(game.gStopBattle);
         });
     };
 
@@ -140,14 +136,11 @@ TEST(BattleFlow, MenusFollowTheAvailabilityTableStopEndsEitherTurnAndEveryBattle
         EXPECT_NE(g.field().bits(), lastPicture);
     });
     h.chooseMenu(262, 1);
-    opener("no cannon destroyed yet: the stopped right player opens", 2);
+    opener("no cannon destroyed yet: the stopped right player opens", 2); // the outs rule's fifth case
     h.chooseMenu(262, 2);
     h.chooseMenu(261, 1); // "NEW GAME" gives the first turn back to the left player
     h.chooseMenu(262, 1);
     opener("the left player opens a new game", 1);
-    h.perform("at powder 10 and elevation 0", [&](ScriptedHost&) {
-        EXPECT_TRUE(game.gPowderL == 10 && game.gElevL == 0);
-    });
     h.chooseMenu(262, 2);
     h.quit();
     g.play([&] { game.run(); });
@@ -173,8 +166,7 @@ TEST(BattleFlow, OnAWindyFieldEveryTurnBringsANewWind) {
         if (handMade) {
             h.waitUntil("the editor paints", [](const ScriptedHost& s) { return s.cursor() == CursorKind::cross; });
             h.waitForCalls(HostOp::button, 1);
-            // The ground, "CONTINUE", the left cannon's "PLACE CANNON" and spot, then the right one's;
-            // each press held two ticks.
+            // The ground, "CONTINUE", the left cannon's "PLACE CANNON" and spot, then the right one's.
             for (const auto& [column, row] : {std::pair{255, 200}, {260, 295}, {150, 295}, {200, 266}, {380, 295},
                                               {312, 266}}) {
                 h.moveMouse(WindowID::field, column, row);
@@ -187,8 +179,7 @@ TEST(BattleFlow, OnAWindyFieldEveryTurnBringsANewWind) {
         }
         std::set<std::pair<int64_t, int64_t>> winds;
         for (int turn = 0; turn < 6; ++turn) {
-            g.waitForAiming();
-            h.perform("the windsock shows the wind", [&](ScriptedHost&) {
+            g.whenAiming("the windsock shows the wind", [&] {
                 const int64_t base = game.gSockBase;
                 winds.insert({game.gWindDir, game.gWindSpeed});
                 EXPECT_TRUE(!handMade || base == 202);

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "Ordnix.h"
 #include "ScriptedHost.h"
@@ -67,6 +69,11 @@ public:
     }
     void waitForAiming() {
         host->waitUntil("a player aims", [this](const ScriptedHost& h) { return aiming(h); });
+    }
+    // Checks run on the game's thread once a player aims.
+    void whenAiming(std::string what, std::function<void()> check) {
+        waitForAiming();
+        host->perform(std::move(what), [check = std::move(check)](ScriptedHost&) { check(); });
     }
     // A click once a player aims, then a wait until the loop has read the button twice.
     void clickPanel(int64_t h, int64_t v) {
