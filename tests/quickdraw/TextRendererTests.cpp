@@ -39,6 +39,15 @@ bool anyInk(const Glyph& glyph, int64_t rowBegin, int64_t rowEnd, int64_t colBeg
     return false;
 }
 
+// ceil(advance) + 4 columns with the advance rounded to nearest, origin 2 in, a full line high.
+void expectBox(const Glyph& g, int64_t size) {
+    EXPECT_EQ(g.originX, -2);
+    ASSERT_EQ(g.bits.size(), static_cast<size_t>(g.width * g.height));
+    EXPECT_TRUE(g.width - 4 >= g.advance && g.width - 4 <= g.advance + 1) << "width " << g.width << " advance " << g.advance;
+    EXPECT_TRUE(g.advance > 0 && g.advance <= size + 2) << "advance " << g.advance;
+    EXPECT_TRUE(g.height >= size && g.height <= 2 * size) << "height " << g.height;
+}
+
 const int64_t kSizes[] = {9, 12, 14, 18};
 } // namespace
 
@@ -80,22 +89,13 @@ TEST(TextRender, GlyphBoxesBaselineAndStrokes) {
         for (char32_t character : std::u32string(U"AHgjpWiIl .,|@Mm1")) {
             SCOPED_TRACE(testing::Message() << "size " << size << " U+" << std::hex << static_cast<uint32_t>(character));
             const Glyph glyph = renderer.render(character, size);
-            // One line box per size; ceil(advance) + 4 columns with the advance rounded to nearest.
-            EXPECT_EQ(glyph.height, h.height);
+            expectBox(glyph, size);
+            EXPECT_EQ(glyph.height, h.height) << "one line box per size";
             EXPECT_EQ(glyph.ascent, h.ascent);
-            EXPECT_EQ(glyph.originX, -2);
-            ASSERT_EQ(glyph.bits.size(), static_cast<size_t>(glyph.width * glyph.height));
-            EXPECT_GE(glyph.width - 4, glyph.advance);
-            EXPECT_LE(glyph.width - 4, glyph.advance + 1);
-            EXPECT_GT(glyph.advance, 0);
-            EXPECT_LE(glyph.advance, size + 2);
             EXPECT_EQ(renderer.glyph(1, size, character), glyph) << "every font number uses the same face";
         }
         SCOPED_TRACE(testing::Message() << "size " << size << "\n" << testing::PrintToString(rowsOf(h)));
-        // Rounded up ascent and descent hold a full line; H stands on the baseline; p and g hang below it.
-        EXPECT_GT(h.height - h.ascent, 0);
-        EXPECT_GE(h.height, size);
-        EXPECT_LE(h.height, 2 * size);
+        // H stands on the baseline; p and g hang below it.
         EXPECT_TRUE(anyInk(h, h.ascent - 1, h.ascent));
         EXPECT_FALSE(anyInk(h, h.ascent, h.height));
         EXPECT_TRUE(anyInk(renderer.render(U'p', size), h.ascent, h.height));
@@ -123,10 +123,7 @@ TEST(TextRender, MissingFontGivesBlankTextWithAdvancesAndOneMessage) {
     for (int64_t size : kSizes)
         for (char32_t character : std::u32string(U"Wi.")) {
             const Glyph glyph = renderer.glyph(0, size, character);
-            EXPECT_GT(glyph.advance, 0);
-            EXPECT_GE(glyph.height, size);
-            EXPECT_GE(glyph.width - 4, glyph.advance);
-            EXPECT_LE(glyph.width - 4, glyph.advance + 1);
+            expectBox(glyph, size);
             EXPECT_FALSE(anyInk(glyph, 0, glyph.height));
         }
     const std::string err = testing::internal::GetCapturedStderr(), message = "Ordnix: no font for \"Geneva\"";
@@ -176,46 +173,39 @@ TEST(TextDrawing, StringWidthMatchesPenMovementInEveryFaceAndSize) {
     }
 }
 
-TEST(TextDrawing, DrawsEachGlyphsBlackPixelsAtThePenOnlyEverSettingThem) {
-    Canvas canvas(200, 60), expected(200, 60);
-    canvas.qd.textSize(14);
-    canvas.qd.penMode(PenMode::patXor); // mode and pattern play no part
-    canvas.qd.penPat(Pattern::gray);
-    canvas.qd.moveTo(10, 30);
-    canvas.qd.drawString("Ag");
-    int64_t penH = 10;
-    for (char32_t c : {U'A', U'g'}) {
-        const Glyph& g = canvas.qd.text.glyph(0, 14, c);
-        for (int64_t r = 0; r < g.height; ++r)
-            for (int64_t col = 0; col < g.width; ++col)
-                if (g.black(col, r))
-                    expected.port.bitmap.setPixel(penH + g.originX + col, 30 - g.ascent + r, true);
-        penH += g.advance;
+// Each glyph (bold, then outlined) is set black at pen + originX, baseline - ascent; the mode, the
+// pattern and white glyph pixels play no part.
+TEST(TextDrawing, DrawsEachStyledGlyphsBlackPixelsAtThePen) {
+    for (Style face : {Style{}, Style{Style::bold, Style::outline}}) {
+        Canvas canvas(200, 60), expected(200, 60);
+        canvas.qd.textSize(14);
+        canvas.qd.textFace(face);
+        canvas.qd.penMode(PenMode::patXor);
+        canvas.qd.penPat(Pattern::gray);
+        canvas.qd.moveTo(10, 30);
+        canvas.qd.drawString("Ag");
+        int64_t penH = 10;
+        for (char32_t c : {U'A', U'g'}) {
+            const Glyph& plain = canvas.qd.text.glyph(0, 14, c);
+            const Glyph g = face.isEmpty() ? plain : TextRenderer::outlined(TextRenderer::embolden(plain));
+            for (int64_t r = 0; r < g.height; ++r)
+                for (int64_t col = 0; col < g.width; ++col)
+                    if (g.black(col, r))
+                        expected.port.bitmap.setPixel(penH + g.originX + col, 30 - g.ascent + r, true);
+            penH += g.advance;
+        }
+        SCOPED_TRACE(int(face.rawValue));
+        EXPECT_GT(expected.black(), 20);
+        EXPECT_EQ(canvas.rows(), expected.rows());
+        EXPECT_FALSE(canvas.port.bitmap.hasFlashes());
+        canvas.qd.moveTo(10, 30);
+        canvas.qd.drawString("Ag");
+        EXPECT_EQ(canvas.rows(), expected.rows()) << "drawn twice: still set, never inverted";
+        canvas.qd.penNormal();
+        canvas.qd.paintRect(canvas.port.portRect);
+        canvas.qd.drawString("Ag");
+        EXPECT_EQ(canvas.black(), 200 * 60) << "white glyph pixels leave black alone";
     }
-    EXPECT_GT(expected.black(), 20);
-    EXPECT_EQ(canvas.rows(), expected.rows());
-    EXPECT_FALSE(canvas.port.bitmap.hasFlashes());
-    canvas.qd.moveTo(10, 30);
-    canvas.qd.drawString("Ag");
-    EXPECT_EQ(canvas.rows(), expected.rows()) << "drawn twice: still set, never inverted";
-    canvas.qd.penNormal();
-    canvas.qd.paintRect(canvas.port.portRect);
-    canvas.qd.drawString("Ag");
-    EXPECT_EQ(canvas.black(), 200 * 60) << "white glyph pixels leave black alone";
-    // Bold keeps the plain glyph's place and only adds pixels.
-    Canvas bold(200, 60);
-    bold.qd.textSize(14);
-    bold.qd.textFace(Style::bold);
-    bold.qd.moveTo(10, 30);
-    bold.qd.drawString("A");
-    Canvas plain(200, 60);
-    plain.qd.textSize(14);
-    plain.qd.moveTo(10, 30);
-    plain.qd.drawString("A");
-    for (int64_t y = 0; y < 60; ++y)
-        for (int64_t x = 0; x < 200; ++x)
-            EXPECT_TRUE(!plain.port.bitmap.pixel(x, y) || bold.port.bitmap.pixel(x, y)) << x << "," << y;
-    EXPECT_GT(bold.black(), plain.black());
 }
 
 // Pairs of settings that draw the same pixels and leave the pen in the same place.
