@@ -42,6 +42,14 @@ bool battleMenusShown(XSession& x) {
            menus.count(QStringLiteral("ready")) && menus.at(QStringLiteral("ready")) == QStringLiteral("true");
 }
 
+// The dumped menus, for a failure message.
+std::string menusText(XSession& x) {
+    std::string text;
+    for (const auto& [id, line] : x.menus())
+        text += id.toStdString() + " " + line.toStdString() + "\n";
+    return text;
+}
+
 // The game's menus: index in the menu bar.
 constexpr int rrMenu = 5;
 constexpr int battleMenu = 6;
@@ -105,11 +113,22 @@ TEST(EndToEnd, ABattleIsStartedAimedAndFiredWithMenusAndMouse) {
 
     // Battle > START A BATTLE: the other menus go grey and only STOP A BATTLE is left.
     x.chooseMenu(battleMenu, 0);
-    ASSERT_TRUE(XSession::waitUntil([&] { return battleMenusShown(x); }, 30s)) << "the battle did not start";
+    ASSERT_TRUE(XSession::waitUntil([&] { return battleMenusShown(x); }, 30s)) << "the battle did not start\n"
+                                                                           << menusText(x);
 
     // The left player aims: powder 15 (a click on the powder slider), elevation 45 (a drag along the
     // elevation slider); the panel's sliders start at column 95.
+    // Each press waits for the game to have taken the one before: two presses between two of its polls
+    // would be one click to it.
     x.clickField(95 + 5, 290);
+    ASSERT_TRUE(XSession::waitUntil(
+        [&] {
+            const QImage field = x.field();
+            // The powder bar is grey up to column 99 and white after it.
+            return !field.isNull() && !black(field, 95 + 8, 290) && (black(field, 95 + 2, 290) || black(field, 95 + 3, 290));
+        },
+        30s))
+        << "the powder slider did not take the click";
     x.dragField(95 + 20, 305, 95 + 45, 305);
     ASSERT_TRUE(XSession::waitUntil(
         [&] {
@@ -126,7 +145,7 @@ TEST(EndToEnd, ABattleIsStartedAimedAndFiredWithMenusAndMouse) {
         << "no crater appeared in the ground";
     x.field().save(QStringLiteral("e2e-crater.png")); // for a look by eye
     // The turn passes and the game polls again.
-    ASSERT_TRUE(XSession::waitUntil([&] { return battleMenusShown(x); }, 60s));
+    ASSERT_TRUE(XSession::waitUntil([&] { return battleMenusShown(x); }, 60s)) << menusText(x);
 
     // Quitting in the middle of the battle.
     quitWithKey(x, "aiming in a battle");
