@@ -1,5 +1,5 @@
-// The ball speed screen: the delay that "OK" sets from the slider, presses outside the controls,
-// "OBSERVE" with its demo flight and burst, and the windows around the screen.
+// The ball speed screen: the delay "OK" sets from the slider, presses outside the controls, "OBSERVE" with its
+// demo flight and burst, and the windows around the screen.
 #include "OptionsTestSupport.h"
 
 namespace {
@@ -10,17 +10,6 @@ constexpr WindowID speed = WindowID::ballSpeed;
 constexpr int64_t okH = 266, okV = 137; // the corner of "OK" farthest from its top left
 
 int64_t delayFor(int64_t speedX) { return (220 - (speedX - 57)) * 20; }
-
-void openScreen(ScriptedHost& host) {
-    host.chooseMenu(261, 6);
-    host.waitForWindowShown(speed);
-    host.waitForCalls(HostOp::button, 1);
-}
-
-void pressOK(ScriptedHost& host, int64_t h = okH, int64_t v = okV) {
-    host.clickAt(speed, h, v);
-    host.waitForWindowHidden(speed);
-}
 
 template <typename Script>
 bool onScreen(Session& s, Script script) {
@@ -34,14 +23,12 @@ void expectFill(const QuickDraw::Bitmap& b, int64_t speedX) {
     EXPECT_TRUE(allBlack(b, tlbr(64, 57, 65, 250))) << "the slider's frame";
 }
 
-// The spin calls with exactly `passes`, in the log from `from` to `to`.
+// The spin calls with exactly `passes` in the log from `from` to `to`.
 int64_t spinsOf(const ScriptedHost& host, int64_t passes, size_t from = 0, size_t to = SIZE_MAX) {
-    const auto& log = host.log();
-    const size_t end = std::min(to, log.size());
     int64_t n = 0;
-    for (size_t i = from; i < end; ++i)
-        if (log[i].op == HostOp::spin && log[i].arg == passes)
-            n += log[i].count;
+    for (size_t i = from; i < std::min(to, host.log().size()); ++i)
+        if (host.log()[i].op == HostOp::spin && host.log()[i].arg == passes)
+            n += host.log()[i].count;
     return n;
 }
 
@@ -55,19 +42,13 @@ TEST(BallSpeed, OKAtOnceGivesTheFastestBall) {
     expectFill(b, 249);
     EXPECT_TRUE(allBlack(b, tlbr(113, 232, 114, 258))) << "OK stays inverted";
     EXPECT_FALSE(s.game.gIconMode);
-    struct Text {
-        const char* text;
-        int64_t h, v, size;
-        Rect area;
-    };
-    for (const Text& t : {Text{"SET CANNON BALL SPEED", 69, 30, 12, tlbr(12, 60, 36, 300)},
-                          Text{"Slower", 57, 90, 12, tlbr(78, 50, 98, 120)},
-                          Text{"Faster", 200, 90, 12, tlbr(78, 190, 98, 280)},
-                          Text{"OBSERVE", 55, 130, 14, tlbr(113, 44, 136, 136)}}) {
-        SCOPED_TRACE(t.text);
-        EXPECT_EQ(b.dump(t.area), renderedText(t.text, t.h, t.v, QuickDraw::FontID::systemFont,
-                                               QuickDraw::Style::bold, t.size, t.area));
-        EXPECT_GT(blackCount(b, t.area), 10);
+    for (auto [text, h, v, size, area] : {std::tuple{"SET CANNON BALL SPEED", 69, 30, 12, tlbr(12, 60, 36, 300)},
+                                          {"Slower", 57, 90, 12, tlbr(78, 50, 98, 120)},
+                                          {"Faster", 200, 90, 12, tlbr(78, 190, 98, 280)},
+                                          {"OBSERVE", 55, 130, 14, tlbr(113, 44, 136, 136)}}) {
+        EXPECT_EQ(b.dump(area), renderedText(text, h, v, QuickDraw::FontID::systemFont, QuickDraw::Style::bold, size, area))
+            << text;
+        EXPECT_GT(blackCount(b, area), 10) << text;
     }
     // The ball-speed window came and went; the field window is current again.
     std::vector<std::pair<WindowID, bool>> events;
@@ -78,40 +59,42 @@ TEST(BallSpeed, OKAtOnceGivesTheFastestBall) {
     EXPECT_TRUE(s.host->protocolErrors().empty());
 }
 
-// One press, then "OK": inside the slider (57..249, 64..76) it moves the fill; elsewhere, including just
-// beside "OK" (222..266, 111..137) and "OBSERVE" (40..139), nothing. The delay stays 540 until "OK".
+// One press, then "OK": inside the slider (57..249, 64..76) it moves the fill; elsewhere, including just beside
+// "OK" (222..266, 111..137) and "OBSERVE" (40..139), nothing. The delay stays 540 until "OK".
 TEST(BallSpeed, SliderPressesThenOK) {
-    struct Case {
-        int64_t h, v, speedX;
-    };
     const int64_t far = int64_t{1} << 45;
-    const Case cases[] = {
-        {57, 70, 57},   {249, 70, 249}, {153, 64, 153}, {100, 76, 100},  {58, 66, 58},     {250, 70, 249},
-        {56, 70, 249},  {100, 77, 249}, {100, 63, 249}, {-far, far, 249}, {far, 70, 249}, {150, 100, 249},
+    const std::array<int64_t, 3> cases[] = {
+        {57, 70, 57},    {249, 70, 249},  {153, 64, 153}, {100, 76, 100},   {58, 66, 58},   {250, 70, 249},
+        {56, 70, 249},   {100, 77, 249},  {100, 63, 249}, {-far, far, 249}, {far, 70, 249}, {150, 100, 249},
         {170, 120, 249}, {221, 120, 249}, {267, 120, 249}, {240, 110, 249}, {240, 138, 249}, {39, 120, 249},
         {140, 120, 249}, {90, 110, 249},  {90, 138, 249},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "(h " << c.h << ", v " << c.v << ")");
+    for (auto [h, v, speedX] : cases) {
+        SCOPED_TRACE(::testing::Message() << "(h " << h << ", v " << v << ")");
         Session s;
         int64_t delayBeforeOK = 0;
         ASSERT_TRUE(onScreen(s, [&](ScriptedHost& host) {
-            press(host, speed, c.h, c.v);
+            press(host, speed, h, v);
             host.perform("look at the delay", [&](ScriptedHost&) { delayBeforeOK = s.game.gBallDelay; });
         }));
         EXPECT_EQ(delayBeforeOK, 540);
-        EXPECT_EQ(s.game.gSpeedX, c.speedX);
-        EXPECT_EQ(s.game.gBallDelay, delayFor(c.speedX));
-        expectFill(s.bitmap(speed), c.speedX);
+        EXPECT_EQ(s.game.gSpeedX, speedX);
+        EXPECT_EQ(s.game.gBallDelay, delayFor(speedX));
+        expectFill(s.bitmap(speed), speedX);
     }
-    EXPECT_EQ(delayFor(57), 4400);
+    EXPECT_EQ(delayFor(57), 4400) << "the slow end";
 }
 
 TEST(BallSpeed, DraggingMovesTheFillAndTheNextOpeningShowsIt) {
     Session s;
     ScriptedHost& host = *s.host;
     std::vector<int64_t> seen;
-    openScreen(host);
+    auto open = [&] {
+        host.chooseMenu(261, 6);
+        host.waitForWindowShown(speed);
+        host.waitForCalls(HostOp::button, 1);
+    };
+    open();
     host.pressAt(speed, 60, 70);
     for (int64_t h : {60, 120, 200, 90}) {
         host.moveMouse(speed, h, 70);
@@ -120,14 +103,16 @@ TEST(BallSpeed, DraggingMovesTheFillAndTheNextOpeningShowsIt) {
     }
     host.release();
     host.waitTicks(1);
-    pressOK(host);
+    host.clickAt(speed, okH, okV);
+    host.waitForWindowHidden(speed);
     host.perform("wipe the slider", [&](ScriptedHost&) {
         for (int64_t v = 65; v < 76; ++v)
             for (int64_t h = 58; h < 249; ++h)
                 s.bitmap(speed).setPixel(h, v, false);
     });
-    openScreen(host);
-    pressOK(host, 222, 111);
+    open();
+    host.clickAt(speed, 222, 111); // the other corner of "OK"
+    host.waitForWindowHidden(speed);
     host.quit();
     ASSERT_TRUE(s.play());
     EXPECT_EQ(seen, (std::vector<int64_t>{60, 120, 200, 90}));
@@ -139,8 +124,7 @@ TEST(BallSpeed, ObserveFliesTheDemoBallAndBursts) {
     for (int64_t speedX : {249, 57}) {
         SCOPED_TRACE(speedX);
         Session s;
-        const Rect button = tlbr(111, 40, 138, 140);
-        const Rect path = tlbr(48, 57, 58, 241); // the ball's rows, short of the burst
+        const Rect button = tlbr(111, 40, 138, 140), path = tlbr(48, 57, 58, 241); // the ball's rows, short of the burst
         std::vector<std::string> buttonBefore, pathBefore, buttonAfter;
         size_t logAtObserve = 0;
         bool openAfter = false;
@@ -166,8 +150,7 @@ TEST(BallSpeed, ObserveFliesTheDemoBallAndBursts) {
             ++burst;
         ASSERT_LT(burst, log.size()) << "the burst plays the ground sound";
         EXPECT_EQ(spinsOf(*s.host, delayFor(speedX), logAtObserve, burst), 76);
-        EXPECT_EQ(s.game.gBallX, 247);
-        EXPECT_EQ(s.game.gBallY, 45);
+        EXPECT_EQ(std::make_pair(s.game.gBallX, s.game.gBallY), std::make_pair(247l, 45l));
         EXPECT_TRUE(openAfter) << "the screen stays open after OBSERVE";
         EXPECT_EQ(buttonAfter, buttonBefore) << "OBSERVE shows normal again";
         EXPECT_EQ(s.bitmap(speed).dump(path), pathBefore) << "every ball shown was erased";
@@ -192,8 +175,7 @@ TEST(BallSpeed, RandomPressesKeepTheSpeedInRange) {
             host.waitTicks(1);
         }
     }));
-    EXPECT_GE(s.game.gSpeedX, 57);
-    EXPECT_LE(s.game.gSpeedX, 249);
+    EXPECT_TRUE(s.game.gSpeedX >= 57 && s.game.gSpeedX <= 249) << s.game.gSpeedX;
     EXPECT_EQ(s.game.gBallDelay, delayFor(s.game.gSpeedX));
     expectFill(s.bitmap(speed), s.game.gSpeedX);
     EXPECT_FALSE(s.game.window(speed).visible());

@@ -1,5 +1,5 @@
-// The outs and player-type dialogs: values shown on opening and after each click, the option recorded
-// at the radio click, "OK" ending the dialog, static items and stale clicks ignored.
+// The outs and player-type dialogs: values shown on opening and after each click, the option recorded at the
+// radio click, "OK" ending the dialog, static items and stale clicks ignored.
 #include "OptionsTestSupport.h"
 
 namespace {
@@ -10,57 +10,48 @@ using Values = std::map<int64_t, int64_t>;
 constexpr int64_t rrMenu = 261, outsItem = 4, playerItem = 5;
 
 bool optionOf(const Ordnix& g, int64_t menuItem) { return menuItem == outsItem ? g.gLosersOut : g.gRambo; }
-const RadioGroup& groupOf(const Ordnix& g, int64_t menuItem) {
-    return (menuItem == outsItem ? g.gOutsRadio : g.gPlayerRadio)[1];
-}
+const RadioGroup& groupOf(const Ordnix& g, int64_t menuItem) { return (menuItem == outsItem ? g.gOutsRadio : g.gPlayerRadio)[1]; }
+int64_t dialogOf(int64_t menuItem) { return menuItem == outsItem ? 1000 : 1002; }
 
-struct DialogCase {
-    const char* name;
-    int64_t menuItem, dialogID;
-    std::vector<int64_t> clicks; // ends with "OK" (3)
-    Values atOpening, atEnd;
-    int64_t pushes; // openDialog, then one per setCtlValue: 2 at opening, 2 per radio click
-    bool option;    // gLosersOut or gRambo afterwards
-};
-
-const DialogCase dialogCases[] = {
-    {"outs OK at once", outsItem, 1000, {3}, {{1, 0}, {2, 1}}, {{1, 0}, {2, 1}}, 3, true},
-    {"outs winners", outsItem, 1000, {1, 3}, {{1, 0}, {2, 1}}, {{1, 1}, {2, 0}}, 5, false},
-    {"outs winners then losers", outsItem, 1000, {1, 2, 3}, {{1, 0}, {2, 1}}, {{1, 0}, {2, 1}}, 7, true},
-    {"outs button already on", outsItem, 1000, {2, 3}, {{1, 0}, {2, 1}}, {{1, 0}, {2, 1}}, 5, true},
-    {"outs static items ignored", outsItem, 1000, {4, 5, 6, 9, 3}, {{1, 0}, {2, 1}}, {{1, 0}, {2, 1}}, 3, true},
-    {"outs static between radios", outsItem, 1000, {1, 4, 3}, {{1, 0}, {2, 1}}, {{1, 1}, {2, 0}}, 5, false},
-    {"player OK at once", playerItem, 1002, {3}, {{1, 1}, {2, 0}}, {{1, 1}, {2, 0}}, 3, true},
-    {"player sierra", playerItem, 1002, {2, 3}, {{1, 1}, {2, 0}}, {{1, 0}, {2, 1}}, 5, false},
-    {"player sierra then rambo", playerItem, 1002, {2, 1, 3}, {{1, 1}, {2, 0}}, {{1, 1}, {2, 0}}, 7, true},
-    {"player static items ignored", playerItem, 1002, {7, 4, 3}, {{1, 1}, {2, 0}}, {{1, 1}, {2, 0}}, 3, true},
-};
-
-// Each case, then the same dialog opened again and closed at once: it shows the last choice.
+// Each case, then the same dialog opened again and closed at once: it shows the last choice. Pushes: the opening,
+// then one per control value set (2 at opening, 2 per radio click).
 TEST(OptionDialogs, ValuesPushedAndOptionsSetByClicks) {
-    for (const DialogCase& c : dialogCases) {
+    const struct {
+        const char* name;
+        int64_t menuItem;
+        std::vector<int64_t> clicks; // ends with "OK" (3)
+        int64_t firstOn, pushes;     // the radio button on at the end
+    } cases[] = {
+        {"outs OK at once", outsItem, {3}, 2, 3},          {"outs winners", outsItem, {1, 3}, 1, 5},
+        {"outs winners then losers", outsItem, {1, 2, 3}, 2, 7}, {"outs button already on", outsItem, {2, 3}, 2, 5},
+        {"outs static items ignored", outsItem, {4, 5, 6, 9, 3}, 2, 3}, {"outs static between radios", outsItem, {1, 4, 3}, 1, 5},
+        {"player OK at once", playerItem, {3}, 1, 3},       {"player sierra", playerItem, {2, 3}, 2, 5},
+        {"player sierra then rambo", playerItem, {2, 1, 3}, 1, 7}, {"player static items ignored", playerItem, {7, 4, 3}, 1, 3},
+    };
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Session s;
-        s.host->chooseMenu(rrMenu, c.menuItem);
-        s.host->answerDialog(c.dialogID, c.clicks);
-        s.host->chooseMenu(rrMenu, c.menuItem);
-        s.host->answerDialog(c.dialogID, {3});
+        for (const std::vector<int64_t>& clicks : {c.clicks, std::vector<int64_t>{3}}) {
+            s.host->chooseMenu(rrMenu, c.menuItem);
+            s.host->answerDialog(dialogOf(c.menuItem), clicks);
+        }
         s.host->quit();
         ASSERT_TRUE(s.play());
-
         ASSERT_EQ(s.host->dialogs().size(), 2u);
         const auto& first = s.host->dialogs()[0];
-        EXPECT_EQ(first.id, c.dialogID);
+        const Values atOpening = c.menuItem == outsItem ? Values{{1, 0}, {2, 1}} : Values{{1, 1}, {2, 0}};
+        const Values atEnd{{1, c.firstOn == 1 ? 1 : 0}, {2, c.firstOn == 2 ? 1 : 0}};
+        EXPECT_EQ(first.id, dialogOf(c.menuItem));
         EXPECT_TRUE(first.closed);
         EXPECT_EQ(first.hits, c.clicks) << "every click up to OK is read, nothing after";
         ASSERT_EQ(static_cast<int64_t>(first.pushes.size()), c.pushes);
         EXPECT_TRUE(first.pushes[0].empty()) << "the dialog opens before any control is set";
-        EXPECT_EQ(first.pushes[2], c.atOpening);
-        EXPECT_EQ(first.pushes.back(), c.atEnd);
-        EXPECT_EQ(s.host->dialogs()[1].pushes.back(), c.atEnd) << "the next opening";
-        EXPECT_EQ(optionOf(s.game, c.menuItem), c.option);
-        const int64_t on = c.atEnd.at(1) == 1 ? 1 : 2;
-        EXPECT_EQ(groupOf(s.game, c.menuItem), (RadioGroup{1, 2, on}));
+        EXPECT_EQ(first.pushes[2], atOpening);
+        EXPECT_EQ(first.pushes.back(), atEnd);
+        EXPECT_EQ(s.host->dialogs()[1].pushes.back(), atEnd) << "the next opening";
+        // Outs: button 2 is "Losers Outs"; player type: button 1 is "Rambo Fan Club".
+        EXPECT_EQ(optionOf(s.game, c.menuItem), c.firstOn == (c.menuItem == outsItem ? 2 : 1));
+        EXPECT_EQ(groupOf(s.game, c.menuItem), (RadioGroup{1, 2, c.firstOn}));
         EXPECT_TRUE(s.host->protocolErrors().empty());
     }
 }
@@ -69,13 +60,12 @@ TEST(OptionDialogs, ChoiceRecordedAtTheRadioClickBeforeOK) {
     for (int64_t menuItem : {outsItem, playerItem}) {
         SCOPED_TRACE(menuItem);
         Session s;
-        const int64_t dialogID = menuItem == outsItem ? 1000 : 1002;
         const int64_t click = menuItem == outsItem ? 1 : 2; // the button that is off at start
         bool seenOption = true;
         int64_t seenValue = 0;
         std::optional<int64_t> seenOpen;
         s.host->chooseMenu(rrMenu, menuItem);
-        s.host->answerDialog(dialogID, {click});
+        s.host->answerDialog(dialogOf(menuItem), {click});
         s.host->waitForCalls(HostOp::modalDialog, 2); // the click is handled once the game waits again
         s.host->perform("look at the options", [&](ScriptedHost& host) {
             seenOption = optionOf(s.game, menuItem);
@@ -85,42 +75,26 @@ TEST(OptionDialogs, ChoiceRecordedAtTheRadioClickBeforeOK) {
         s.host->hitItem(3);
         s.host->quit();
         ASSERT_TRUE(s.play());
-        EXPECT_EQ(seenOpen, dialogID) << "the dialog was still open";
+        EXPECT_EQ(seenOpen, dialogOf(menuItem)) << "the dialog was still open";
         EXPECT_FALSE(seenOption);
         EXPECT_EQ(seenValue, click);
     }
 }
 
-TEST(OptionDialogs, StaleClicksNeverAnswerANewDialog) {
+// Clicks left from an earlier dialog or offered while none is open, and a press made before a screen opens,
+// never answer the next dialog or screen.
+TEST(OptionDialogs, StaleClicksAndPressesNeverAnswerANewDialog) {
     Session s;
-    // The About box takes the first click; the second is left over when the outs dialog opens.
-    s.host->chooseMenu(256, 1);
+    s.host->chooseMenu(256, 1); // the About box takes the first click; the second is left over
     s.host->answerDialog(1001, {1, 1});
     s.host->chooseMenu(rrMenu, outsItem);
     s.host->answerDialog(1000, {3});
-    // A click offered while no dialog is open is stale as well.
     s.host->waitForMenuPoll();
     s.host->hitItem(2);
-    s.host->chooseMenu(rrMenu, playerItem);
-    s.host->answerDialog(1002, {3});
-    s.host->quit();
-    ASSERT_TRUE(s.play());
-    ASSERT_EQ(s.host->dialogs().size(), 2u);
-    EXPECT_EQ(s.host->dialogs()[0].hits, std::vector<int64_t>{3});
-    EXPECT_EQ(s.host->dialogs()[1].hits, std::vector<int64_t>{3});
-    EXPECT_TRUE(s.game.gLosersOut);
-    EXPECT_TRUE(s.game.gRambo);
-}
-
-// A press made before a dialog opens is forgotten: the screen opened next waits for a press of its own
-// instead of taking the old one on its "OK".
-TEST(OptionDialogs, APressFromBeforeTheDialogIsForgotten) {
-    Session s;
-    s.host->waitForMenuPoll();
     s.host->moveMouse(WindowID::ballSpeed, 240, 120); // where the ball speed screen's "OK" will be
     s.host->clickAt(WindowID::ballSpeed, 240, 120);
-    s.host->chooseMenu(rrMenu, outsItem);
-    s.host->answerDialog(1000, {3});
+    s.host->chooseMenu(rrMenu, playerItem);
+    s.host->answerDialog(1002, {3});
     s.host->chooseMenu(rrMenu, 6); // "SET BALL SPEED"
     s.host->waitForWindowShown(WindowID::ballSpeed);
     s.host->waitTicks(2);
@@ -130,6 +104,10 @@ TEST(OptionDialogs, APressFromBeforeTheDialogIsForgotten) {
     s.host->waitForWindowHidden(WindowID::ballSpeed);
     s.host->quit();
     ASSERT_TRUE(s.play());
+    ASSERT_EQ(s.host->dialogs().size(), 2u);
+    EXPECT_EQ(s.host->dialogs()[0].hits, std::vector<int64_t>{3});
+    EXPECT_EQ(s.host->dialogs()[1].hits, std::vector<int64_t>{3});
+    EXPECT_TRUE(s.game.gLosersOut && s.game.gRambo);
     EXPECT_TRUE(stillOpen);
 }
 

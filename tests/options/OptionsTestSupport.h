@@ -1,13 +1,14 @@
-// Shared helpers of the option-screen and field-editor tests: a game on a scripted host, pixel checks
-// that print the failing coordinates, text rendered independently, and the host's view of flashes.
+// Shared helpers of the option-screen and field-editor tests: a game on a scripted host, pixel checks that
+// print the failing coordinates, text rendered independently, and the host's view of flashes.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <cstdio>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <random>
 #include <sstream>
@@ -27,9 +28,10 @@ struct Session {
 
     explicit Session(int32_t seed = 4711) { host->setRandSeed(seed); }
     QuickDraw::Bitmap& bitmap(WindowID id) { return game.window(id).port().bitmap; }
-    // Runs the game until the script ends it; false on a script failure.
     bool play() { return host->run([this] { game.run(); }); }
 };
+
+inline Rect tlbr(int64_t top, int64_t left, int64_t bottom, int64_t right) { return Rect(left, top, right, bottom); }
 
 // The pointer rests at (h, v) for a tick, then a press held for two ticks: every polling loop sees it.
 inline void press(ScriptedHost& host, WindowID window, int64_t h, int64_t v) {
@@ -41,8 +43,7 @@ inline void press(ScriptedHost& host, WindowID window, int64_t h, int64_t v) {
     host.waitTicks(2);
 }
 
-// Opens a screen from its menu item, lets it reach its polling loop, runs `script`, clicks "OK" at
-// (okH, okV) of its window, waits until the window is hidden and quits.
+// Opens a screen from its menu item, runs `script` in its polling loop, clicks "OK" at (okH, okV) and quits.
 template <typename Script>
 bool onScreen(Session& s, int64_t menu, int64_t item, WindowID window, int64_t okH, int64_t okV, Script script) {
     s.host->chooseMenu(menu, item);
@@ -63,12 +64,10 @@ inline Presses operator+(Presses a, const Presses& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
-
 inline void pressAll(ScriptedHost& host, const Presses& presses) {
     for (auto [h, v] : presses)
         press(host, WindowID::field, h, v);
 }
-
 // "CONTINUE", then each cannon's "PLACE CANNON" and its spot.
 inline Presses cannons(int64_t lh, int64_t lv, int64_t rh, int64_t rv) {
     return {{continueH, buttonV}, {leftButtonH, buttonV}, {lh, lv}, {rightButtonH, buttonV}, {rh, rv}};
@@ -93,8 +92,6 @@ struct RandomCoordinates {
     int64_t operator()(int64_t low, int64_t high) { return std::uniform_int_distribution<int64_t>(low, high)(engine); }
 };
 
-inline Rect tlbr(int64_t top, int64_t left, int64_t bottom, int64_t right) { return Rect(left, top, right, bottom); }
-
 // Every pixel of r follows the pattern (anchored to the bitmap's grid).
 inline ::testing::AssertionResult filledWith(const QuickDraw::Bitmap& b, const Rect& r, const QuickDraw::Pattern& p) {
     std::ostringstream wrong;
@@ -105,8 +102,8 @@ inline ::testing::AssertionResult filledWith(const QuickDraw::Bitmap& b, const R
                 wrong << " (h " << h << ", v " << v << ")";
     if (bad == 0)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << bad << " pixels of (" << r.top << ", " << r.left << ", " << r.bottom
-                                         << ", " << r.right << ") differ:" << wrong.str();
+    return ::testing::AssertionFailure() << bad << " pixels of (" << r.top << ", " << r.left << ", " << r.bottom << ", "
+                                         << r.right << ") differ:" << wrong.str();
 }
 inline auto allWhite(const QuickDraw::Bitmap& b, const Rect& r) { return filledWith(b, r, QuickDraw::Pattern::white); }
 inline auto allBlack(const QuickDraw::Bitmap& b, const Rect& r) { return filledWith(b, r, QuickDraw::Pattern::black); }
@@ -132,8 +129,8 @@ inline std::vector<std::string> renderedText(const std::string& text, int64_t h,
     return port.bitmap.dump(r);
 }
 
-// Takes the host's snapshot and answers, as rows of r, where it shows a pixel other than the bitmap
-// holds ('#'): the flashes since the previous snapshot.
+// Takes the host's snapshot and answers, as rows of r, where it shows a pixel other than the bitmap holds
+// ('#'): the flashes since the previous snapshot.
 inline std::vector<std::string> flashes(QuickDraw::Bitmap& b, const Rect& r) {
     std::vector<uint8_t> shown;
     {
@@ -142,21 +139,13 @@ inline std::vector<std::string> flashes(QuickDraw::Bitmap& b, const Rect& r) {
     }
     std::vector<std::string> rows;
     for (int64_t v = r.top; v < r.bottom; ++v) {
-        std::string row;
+        rows.emplace_back();
         for (int64_t h = r.left; h < r.right; ++h) {
             const bool inside = h >= 0 && v >= 0 && h < b.width() && v < b.height();
-            row += inside && (shown[static_cast<size_t>(v * b.width() + h)] != 0) != b.pixel(h, v) ? '#' : '.';
+            rows.back() += inside && (shown[static_cast<size_t>(v * b.width() + h)] != 0) != b.pixel(h, v) ? '#' : '.';
         }
-        rows.push_back(row);
     }
     return rows;
-}
-
-inline int64_t marks(const std::vector<std::string>& rows) {
-    int64_t n = 0;
-    for (const std::string& row : rows)
-        n += static_cast<int64_t>(std::count(row.begin(), row.end(), '#'));
-    return n;
 }
 
 } // namespace options_test
