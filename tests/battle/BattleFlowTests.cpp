@@ -97,7 +97,8 @@ TEST(BattleFlow, MenusFollowTheAvailabilityTableStopEndsEitherTurnAndEveryBattle
         g.whenAiming(what, [&, turn] {
             EXPECT_EQ(menuView(h), aiming);
             EXPECT_TRUE(game.gTurn == turn && !game.gStopBattle);
-            EXPECT_TRUE((turn == 1 ? game.gPowderL : game.gPowderR) == 10 && (turn == 1 ? game.gElevL : game.gElevR) == 0)
+            const bool left = turn == 1;
+            EXPECT_TRUE((left ? game.gPowderL : game.gPowderR) == 10 && (left ? game.gElevL : game.gElevR) == 0)
                 << "the shooter is at powder 10 and elevation 0, as every battle starts";
             EXPECT_EQ(game.gPanelLeft, turn == 1 ? 1 : 251);
         });

@@ -34,11 +34,10 @@ protected:
     }
     // A building on the ground, its top 35 rows above it: 0 left hospital, 1 right one, 2 left post, 3 right.
     void building(int64_t kind, int64_t left) {
-        (kind == 0 ? game->gLHospUp : kind == 1 ? game->gRHospUp : kind == 2 ? game->gLPostUp : game->gRPostUp) = true;
-        (kind == 0 ? game->gHospLLeft : kind == 1 ? game->gHospRLeft : kind == 2 ? game->gPostLLeft : game->gPostRLeft) =
-            left;
-        (kind == 0 ? game->gHospLTop : kind == 1 ? game->gHospRTop : kind == 2 ? game->gPostLTop : game->gPostRTop) =
-            groundRow - 35;
+        Ordnix& o = *game;
+        (kind == 0 ? o.gLHospUp : kind == 1 ? o.gRHospUp : kind == 2 ? o.gLPostUp : o.gRPostUp) = true;
+        (kind == 0 ? o.gHospLLeft : kind == 1 ? o.gHospRLeft : kind == 2 ? o.gPostLLeft : o.gPostRLeft) = left;
+        (kind == 0 ? o.gHospLTop : kind == 1 ? o.gHospRTop : kind == 2 ? o.gPostLTop : o.gPostRTop) = groundRow - 35;
         g->play([&] {
             kind == 0 ? game->drawLeftHospital() : kind == 1 ? game->drawRightHospital()
                       : kind == 2 ? game->drawLeftPost() : game->drawRightPost();
@@ -46,7 +45,8 @@ protected:
     }
     // Tree i with its trunk on the ground: a crown 29 rows high over a trunk.
     void treeAt(size_t i, int64_t left) {
-        static constexpr int64_t outline[][2] = {{10, 1}, {18, 29}, {11, 29}, {11, 35}, {9, 35}, {9, 29}, {2, 29}, {10, 1}};
+        static constexpr int64_t outline[][2] = {{10, 1}, {18, 29}, {11, 29}, {11, 35},
+                                                 {9, 35},  {9, 29},  {2, 29},  {10, 1}};
         const int64_t top = groundRow - 33;
         game->gNumTrees = std::max(game->gNumTrees, static_cast<int64_t>(i));
         game->gTreeRect[i] = tlbr(top, left, top + 35, left + 19);

@@ -64,7 +64,7 @@ private:
 
     void act(ScriptedHost& h) {
         const MenuState* battleMenu = h.menu(262);
-        const bool inBattle = battleMenu != nullptr && !battleMenu->itemEnabled[1];
+        const bool inBattle = battleMenu != nullptr && !battleMenu->itemEnabled[1], aiming = g_.aiming(h);
         if (inBattle && !battleBefore_) {
             ++battles;
             ++terrains[static_cast<size_t>(std::clamp<int64_t>(game_.gTerrain, 0, 4))];
@@ -72,74 +72,55 @@ private:
         }
         battleBefore_ = inBattle;
         const int64_t dl = game_.gScoreL - baseL_, dr = game_.gScoreR - baseR_, turn = game_.gTurn;
-        if (inBattle && !g_.aiming(h) && (dl != 0 || dr != 0) &&
+        if (inBattle && !aiming && (dl != 0 || dr != 0) &&
             ((turn == 1 ? dr : dl) != 0 || !achievable(game_, turn, turn == 1 ? dl : dr)))
             faults.push_back("score change " + std::to_string(dl) + "/" + std::to_string(dr) + " for shooter " +
                              std::to_string(turn));
         baseL_ = game_.gScoreL;
         baseR_ = game_.gScoreR;
 
-        if (h.openDialogID()) {
-            h.hitItem(pick(1, 5));
-        } else if (game_.gTargetWindow != nullptr && game_.gTargetWindow->visible()) { // "OK" or anything
-            chance(0.3) ? h.clickAt(WindowID::targets, 375, 272) : press(h, WindowID::targets, 490, 285);
-        } else if (game_.gSpeedWindow != nullptr && game_.gSpeedWindow->visible()) {
-            chance(0.3) ? h.clickAt(WindowID::ballSpeed, 244, 124) : press(h, WindowID::ballSpeed, 300, 150);
-        } else if (g_.aiming(h)) {
-            aim(h);
-        } else if (h.readyForMenus() && !inBattle && h.menu(256)->enabled) {
-            betweenBattles(h);
-        } else { // in flight, in the field editor or anywhere else
-            chance(0.5) ? press(h, WindowID::field, 512, 322) : h.setButton(false);
-            if (chance(0.1))
-                offerAnything(h);
-            if (game_.gTerrain == 4 && chance(0.02)) // the field editor's "CANCEL": painting, then placing
-                h.clickAt(WindowID::field, chance(0.5) ? 344 : 255, 295);
-        }
-        if (!quitting_)
-            schedule(pick(1, 12));
-    }
-
-    void aim(ScriptedHost& h) {
-        const Panel& panel = game_.gTurn == 1 ? leftPanel : rightPanel;
-        const int64_t r = pick(0, 99);
-        if (++aimSteps_ > 120 || r < 1) { // a battle lasts a bounded time
-            offer(h, 262, 2); // "STOP A BATTLE"
-        } else if (r < 30) {
-            h.clickAt(WindowID::field, panel.powderColumn(pick(5, 105)), pick(283, 298));
-        } else if (r < 60) {
-            h.clickAt(WindowID::field, panel.elevationColumn(pick(-5, 95)), pick(298, 313));
-        } else if (r < 80) {
-            h.clickAt(WindowID::field, panel.fireColumn() + pick(-30, 30), Panel::fireRow + pick(-15, 15));
-        } else {
-            chance(0.5) ? press(h, WindowID::field, 512, 322) : offerAnything(h);
-        }
-    }
-
-    void betweenBattles(ScriptedHost& h) {
-        h.setButton(false);
-        if (!valuesEdited_ && chance(0.5)) { // half of the games: edited values in the screen's ranges
+        const bool waiting = h.readyForMenus() && !inBattle && h.menu(256)->enabled;
+        if (waiting && !valuesEdited_ && chance(0.5)) { // half of the games: edited values in the screen's ranges
             for (int64_t* v : {&game_.gValLLCannon, &game_.gValLLHosp, &game_.gValLLPost, &game_.gValLRHosp,
                                &game_.gValRRCannon, &game_.gValRRHosp, &game_.gValRRPost, &game_.gValRLHosp})
                 *v = pick(-20, 0);
             for (int64_t* v : {&game_.gValLRCannon, &game_.gValLRPost, &game_.gValRLCannon, &game_.gValRLPost})
                 *v = pick(0, 20);
         }
-        valuesEdited_ = true;
-        if (battles >= battlesPerGame) {
+        valuesEdited_ = valuesEdited_ || waiting;
+        // Menus to try: {menu, items}: a random item of 1..items, or item -items. Start a battle, terrain,
+        // wind, explosions, targets, sound, R&R (dialogs and screens), target values, About.
+        static constexpr int64_t menus[][2] = {{262, 1}, {262, 1}, {262, 1}, {258, 5}, {260, 3},
+                                               {264, 2}, {259, 3}, {263, 8}, {261, 6}, {259, -5}, {256, -1}};
+        const Panel& panel = turn == 2 ? rightPanel : leftPanel;
+        const int64_t r = pick(0, 99);
+        if (h.openDialogID()) {
+            h.hitItem(pick(1, 5));
+        } else if (game_.gTargetWindow != nullptr && game_.gTargetWindow->visible()) { // "OK" or anything
+            chance(0.3) ? h.clickAt(WindowID::targets, 375, 272) : press(h, WindowID::targets, 490, 285);
+        } else if (game_.gSpeedWindow != nullptr && game_.gSpeedWindow->visible()) {
+            chance(0.3) ? h.clickAt(WindowID::ballSpeed, 244, 124) : press(h, WindowID::ballSpeed, 300, 150);
+        } else if (waiting && battles >= battlesPerGame) {
             quitting_ = true;
             offer(h, 257, 1);
-            return;
+        } else if (aiming && (++aimSteps_ > 120 || r < 1)) { // a battle lasts a bounded time
+            offer(h, 262, 2); // "STOP A BATTLE"
+        } else if (r < 25) {
+            h.clickAt(WindowID::field, panel.powderColumn(pick(5, 105)), pick(283, 298));
+        } else if (r < 50) {
+            h.clickAt(WindowID::field, panel.elevationColumn(pick(-5, 95)), pick(298, 313));
+        } else if (r < 65) { // "Fire" or, in the field editor, its buttons
+            h.clickAt(WindowID::field, panel.fireColumn() + pick(-30, 30), Panel::fireRow + pick(-15, 15));
+        } else if (r < 80) {
+            const auto& [menu, items] = menus[pick(0, std::size(menus) - 1)];
+            offer(h, menu, items > 0 ? pick(1, items) : -items);
+        } else if (r < 85) {
+            offerAnything(h);
+        } else {
+            press(h, WindowID::field, 512, 322);
         }
-        // {below, menu, items}: start a battle, terrain, wind, explosions, targets, sound, R&R (dialogs and
-        // screens), target values, About, anything at all; else a press. A random item of 1..items, or -items.
-        static constexpr int64_t menus[][3] = {{30, 262, 1}, {42, 258, 5}, {52, 260, 3}, {60, 264, 2}, {72, 259, 3},
-                                               {75, 263, 8}, {78, 261, 6}, {80, 259, -5}, {81, 256, -1}, {90, 0, 0}};
-        const int64_t r = pick(0, 99);
-        for (const auto& [below, menu, items] : menus)
-            if (r < below)
-                return menu == 0 ? offerAnything(h) : offer(h, menu, items > 0 ? pick(1, items) : -items);
-        press(h, WindowID::field, 512, 322);
+        if (!quitting_)
+            schedule(pick(1, 12));
     }
 
     BattleGame& g_;
