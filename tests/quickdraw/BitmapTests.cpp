@@ -11,8 +11,7 @@ TEST(Bitmap, PixelsAreRowMajorWhiteOutsideAndCounted) {
     Bitmap bitmap(5, 3);
     EXPECT_EQ(bitmap.bits(), std::vector<uint8_t>(15, 0));
     EXPECT_EQ(bitmap.changeCount(), 0);
-    bitmap.setPixel(4, 1, true);
-    bitmap.setPixel(0, 2, true);
+    bitmap.setPixel(4, 1, true), bitmap.setPixel(0, 2, true);
     std::vector<uint8_t> expected(15, 0);
     expected[1 * 5 + 4] = expected[2 * 5 + 0] = 1;
     EXPECT_EQ(bitmap.bits(), expected);
@@ -45,53 +44,40 @@ TEST(BitmapDeathTest, PreconditionFailuresAbortNamingTheCondition) {
 // Scripts over a 2 x 1 bitmap: 'P' paints pixel 0 black, 'a'/'b' XOR pixel 0/1, 'S' samples and checks the
 // next expected image. A flashed pixel equal to the previous sample's pixels is shown inverted once.
 TEST(Snapshot, FlashRuleComparesWithThePreviousSample) {
-    struct Case {
-        std::string script;
-        std::vector<std::vector<uint8_t>> images;
-        std::vector<uint8_t> bits;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::tuple<std::string, std::vector<std::vector<uint8_t>>, std::vector<uint8_t>>> cases = {
         {"SPS", {{0, 0}, {1, 0}}, {1, 0}},                   // no flashes: the pixels, as they are
         {"SaaSS", {{0, 0}, {1, 0}, {0, 0}}, {0, 0}},         // drawn and undone between samples: shown once
         {"SbS", {{0, 0}, {0, 1}}, {0, 1}},                   // XOR once: the new state, no extra inversion
         {"SPaabbS", {{0, 0}, {1, 1}}, {1, 0}},               // pixel 0 differs from the sample: shown as it is
         {"SPSaaSS", {{0, 0}, {1, 0}, {0, 0}, {1, 0}}, {1, 0}}, // the last sample counts, not the painting
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.script);
+    for (const auto& [script, images, bits] : cases) {
+        SCOPED_TRACE(script);
         Canvas canvas(2, 1);
         size_t next = 0;
-        for (char op : c.script) {
+        for (char op : script) {
             if (op == 'S') {
-                ASSERT_LT(next, c.images.size());
+                ASSERT_LT(next, images.size());
                 const int64_t count = canvas.count();
-                EXPECT_EQ(sample(canvas.port.bitmap), c.images[next++]) << "sample " << next;
+                EXPECT_EQ(sample(canvas.port.bitmap), images[next++]) << "sample " << next;
                 EXPECT_FALSE(canvas.port.bitmap.hasFlashes());
                 EXPECT_EQ(canvas.count(), count) << "a snapshot is not a change";
                 continue;
             }
-            canvas.qd.penMode(op == 'P' ? PenMode::patCopy : PenMode::patXor);
-            canvas.qd.paintRect(tlbr(0, op == 'b', 1, 1 + (op == 'b')));
+            canvas.qd.penMode(op == 'P' ? PenMode::patCopy : PenMode::patXor), canvas.qd.paintRect(tlbr(0, op == 'b', 1, 1 + (op == 'b')));
             EXPECT_TRUE(op == 'P' || canvas.port.bitmap.hasFlashes());
         }
-        EXPECT_EQ(next, c.images.size());
-        EXPECT_EQ(canvas.port.bitmap.bits(), c.bits);
+        EXPECT_EQ(next, images.size());
+        EXPECT_EQ(canvas.port.bitmap.bits(), bits);
     }
 }
 
 TEST(GrafPort, NewPortDefaults) {
     GrafPort port(30, 20);
-    EXPECT_EQ(port.portRect, tlbr(0, 0, 20, 30));
-    EXPECT_EQ(port.pnLoc, Point::zero);
-    EXPECT_EQ(port.pnSize, (PenSize{1, 1}));
-    EXPECT_EQ(port.pnMode, PenMode::patCopy);
-    EXPECT_EQ(port.pnPat, Pattern::black);
-    EXPECT_EQ(port.pnVis, 0);
-    EXPECT_EQ(port.txFont, FontID::systemFont);
-    EXPECT_TRUE(port.txFace.isEmpty());
-    EXPECT_EQ(port.txSize, 0);
-    EXPECT_FALSE(port.regionEdges.has_value());
-    EXPECT_EQ(port.polygon, nullptr);
+    EXPECT_EQ(std::tie(port.portRect, port.pnLoc, port.pnSize, port.pnMode, port.pnPat, port.pnVis, port.txFont, port.txSize),
+              std::make_tuple(tlbr(0, 0, 20, 30), Point(0, 0), PenSize{1, 1}, PenMode::patCopy, Pattern::black, 0,
+                              int64_t{FontID::systemFont}, 0));
+    EXPECT_TRUE(port.txFace.isEmpty() && !port.regionEdges.has_value() && port.polygon == nullptr);
 }
 
 TEST(Region, ContainsAnyCoveringSpan) {

@@ -15,9 +15,7 @@ TEST(Geometry, StorageOrderContainmentInsetAndIntersection) {
     for (auto [h, v, inside] : std::vector<std::tuple<int64_t, int64_t, bool>>{
              {0, 0, true}, {9, 9, true}, {10, 0, false}, {0, 10, false}, {-1, 5, false}, {9, 10, false}})
         EXPECT_EQ(ten.contains(Point(h, v)), inside) << "h " << h << " v " << v;
-    EXPECT_TRUE(tlbr(0, 0, 0, 5).isEmpty());
-    EXPECT_TRUE(tlbr(5, 0, 2, 5).isEmpty());
-    EXPECT_FALSE(tlbr(0, 0, 1, 1).isEmpty());
+    EXPECT_TRUE(tlbr(0, 0, 0, 5).isEmpty() && tlbr(5, 0, 2, 5).isEmpty() && !tlbr(0, 0, 1, 1).isEmpty());
     EXPECT_EQ(tlbr(5, 7, 2, 3).width(), -4) << "inverted rectangles keep negative extents";
     EXPECT_EQ(tlbr(0, 0, 10, 20).insetBy(2, 3), tlbr(3, 2, 7, 18));
     EXPECT_EQ(tlbr(0, 0, 10, 20).insetBy(-1, -2), tlbr(-2, -1, 12, 21));
@@ -67,8 +65,6 @@ TEST(PenModeAndStyle, RawValues) {
         EXPECT_EQ(bits[i].rawValue, 1 << i);
     const Style boldOutline{Style::bold, Style::outline};
     EXPECT_EQ(boldOutline.rawValue, 9);
-    EXPECT_TRUE(boldOutline.contains(Style::outline));
-    EXPECT_FALSE(boldOutline.contains(Style::italic));
-    EXPECT_EQ(FontID::systemFont, 0);
-    EXPECT_EQ(FontID::applFont, 1);
+    EXPECT_TRUE(boldOutline.contains(Style::outline) && !boldOutline.contains(Style::italic));
+    EXPECT_EQ(std::make_pair(FontID::systemFont, FontID::applFont), std::make_pair(int64_t{0}, int64_t{1}));
 }
