@@ -10,132 +10,78 @@ using Items = std::vector<int64_t>;
 struct Scenario {
     std::string name;
     std::vector<std::pair<int64_t, int64_t>> choices;
-    std::function<void(Game&, bool redrawn)> check;
+    Items marks; // the checked items of the last choice's menu afterwards
+    bool redrawn;
+    std::function<void(Game&)> check = nullptr;
     std::function<void(Ordnix&)> before = nullptr; // state prepared right before the last choice
 };
-
-// Plays the choices through run(); `redrawn` tells whether the last one made the loop draw the field.
-bool play(Game& g, const Scenario& s) {
-    for (size_t i = 0; i + 1 < s.choices.size(); ++i)
-        g.host->chooseMenu(s.choices[i].first, s.choices[i].second);
-    g.host->waitTicks(3);
-    if (s.before)
-        g.host->perform("prepare", [&](ScriptedHost&) { s.before(g.game); });
-    std::vector<int64_t> changes;
-    auto sample = [&] {
-        g.host->waitForMenuPoll();
-        g.host->perform("sample", [&](ScriptedHost&) { changes.push_back(g.field().changeCount()); });
-    };
-    sample();
-    g.host->chooseMenu(s.choices.back().first, s.choices.back().second);
-    sample();
-    g.host->quit();
-    EXPECT_TRUE(g.host->run([&] { g.game.run(); }));
-    EXPECT_TRUE(g.game.finished);
-    EXPECT_TRUE(g.host->protocolErrors().empty());
-    return changes.size() == 2 && changes[0] != changes[1];
-}
 
 std::vector<Scenario> scenarios() {
     std::vector<Scenario> list;
     // Terrain: radio marks and roughness; leaving "DO IT YOURSELF" for a generated terrain draws a new field at once.
     const int64_t roughness[] = {0, 0, 3, 8, 35, 35};
-    for (bool fromHandMade : {false, true})
-        for (int64_t n = 1; n <= 5; ++n) {
+    for (int64_t n = 1; n <= 5; ++n)
+        for (bool fromHandMade : {false, true}) {
             std::vector<std::pair<int64_t, int64_t>> choices{{258, n}};
             if (fromHandMade)
                 choices.insert(choices.begin(), {258, 5});
-            list.push_back({(fromHandMade ? "do it yourself, then terrain " : "terrain ") + std::to_string(n), choices,
-                            [=](Game& g, bool redrawn) {
-                                EXPECT_EQ(checkedItems(*g.host, 258), Items{n});
-                                EXPECT_EQ(g.game.gRoughness, roughness[n]);
-                                EXPECT_EQ(g.game.gTerrain, n - 1);
-                                EXPECT_EQ(redrawn, fromHandMade && n != 5);
+            list.push_back({"terrain " + std::to_string(n) + (fromHandMade ? " after do it yourself" : ""), choices, {n},
+                            fromHandMade && n != 5, [=](Game& g) {
+                                EXPECT_EQ(std::make_pair(g.game.gRoughness, g.game.gTerrain), std::make_pair(roughness[n], n - 1));
                                 EXPECT_EQ(g.game.gNewField, 0);
-                                if (fromHandMade && n == 1) {
-                                    EXPECT_EQ(g.game.gCanLY, g.game.gCanRY) << "the new field is a desert";
-                                }
+                                EXPECT_TRUE(!fromHandMade || n != 1 || g.game.gCanLY == g.game.gCanRY) << "a new desert";
                             }});
         }
-    // Targets: independent toggles. Switching a building kind on zeroes its two rectangles (no stale target of
-    // an earlier field can be hit); switching it off, or the trees, leaves every rectangle as it was.
+    // Targets: toggles. Switching a building kind on zeroes its two rectangles (no stale target of an earlier field
+    // can be hit); switching it off, or the trees, leaves every rectangle as it was.
     static const Rect stale = tlbr(100, 100, 136, 129);
-    auto staleRects = [](Ordnix& game) { game.gLHospRect = game.gRHospRect = game.gLPostRect = game.gRPostRect = stale; };
     int64_t Ordnix::* const counters[] = {&Ordnix::gHospitals, &Ordnix::gPosts, &Ordnix::gTrees};
     for (int64_t item = 1; item <= 3; ++item)
-        for (int64_t times = 1; times <= 2; ++times) {
-            std::vector<std::pair<int64_t, int64_t>> choices(static_cast<size_t>(times), {259, item});
-            list.push_back({"targets item " + std::to_string(item) + " x" + std::to_string(times), choices,
-                            [=](Game& g, bool redrawn) {
-                                const bool on = times == 1;
-                                EXPECT_EQ(checkedItems(*g.host, 259), on ? Items{item} : Items{});
+        for (bool on : {true, false})
+            list.push_back({"targets item " + std::to_string(item) + (on ? " on" : " on and off"),
+                            std::vector<std::pair<int64_t, int64_t>>(on ? 1 : 2, {259, item}), on ? Items{item} : Items{}, false,
+                            [=](Game& g) {
                                 EXPECT_EQ(g.game.*counters[item - 1], on ? 1 : 0);
-                                EXPECT_FALSE(redrawn);
-                                const Rect hosp = on && item == 1 ? Rect::zero : stale;
-                                const Rect post = on && item == 2 ? Rect::zero : stale;
-                                EXPECT_EQ((std::array<Rect, 4>{g.game.gLHospRect, g.game.gRHospRect, g.game.gLPostRect,
-                                                               g.game.gRPostRect}),
+                                const Rect hosp = on && item == 1 ? Rect::zero : stale, post = on && item == 2 ? Rect::zero : stale;
+                                EXPECT_EQ((std::array<Rect, 4>{g.game.gLHospRect, g.game.gRHospRect, g.game.gLPostRect, g.game.gRPostRect}),
                                           (std::array<Rect, 4>{hosp, hosp, post, post}));
                             },
-                            staleRects});
-        }
-    list.push_back({"all three targets", {{259, 1}, {259, 3}, {259, 2}},
-                    [](Game& g, bool) { EXPECT_EQ(checkedItems(*g.host, 259), (Items{1, 2, 3})); }});
+                            [](Ordnix& game) { game.gLHospRect = game.gRHospRect = game.gLPostRect = game.gRPostRect = stale; }});
+    list.push_back({"all three targets", {{259, 1}, {259, 3}, {259, 2}}, {1, 2, 3}, false});
     // Wind: NONE calms a blowing wind; the others keep it.
     const int64_t windMax[] = {0, 0, 4, 14};
     for (int64_t n = 1; n <= 3; ++n)
-        list.push_back({"wind " + std::to_string(n), {{260, 3}, {260, n}},
-                        [=](Game& g, bool redrawn) {
-                            EXPECT_EQ(checkedItems(*g.host, 260), Items{n});
+        list.push_back({"wind " + std::to_string(n), {{260, 3}, {260, n}}, {n}, false,
+                        [=](Game& g) {
                             EXPECT_EQ(g.game.gWindMax, windMax[n]);
                             EXPECT_EQ(g.game.gWindKept, n != 1);
-                            if (n == 1) {
-                                EXPECT_EQ(std::make_pair(g.game.gWindLeft, g.game.gWindRight), std::make_pair(0l, 0l));
-                            }
-                            EXPECT_FALSE(redrawn);
+                            EXPECT_EQ(std::make_pair(g.game.gWindLeft, g.game.gWindRight), n == 1 ? std::make_pair(0l, 0l) : std::make_pair(2l, -2l));
                         },
                         [](Ordnix& game) { game.gWindLeft = 2, game.gWindRight = -2; }});
     // R&R.
-    list.push_back({"new game", {{261, 1}},
-                    [](Game& g, bool redrawn) {
-                        EXPECT_EQ((std::array<int64_t, 5>{g.game.gScoreL, g.game.gScoreR, g.game.gKilled, g.game.gTurn,
-                                                          g.game.gNewField}),
+    list.push_back({"new game", {{261, 1}}, {}, true,
+                    [](Game& g) {
+                        EXPECT_EQ((std::array<int64_t, 5>{g.game.gScoreL, g.game.gScoreR, g.game.gKilled, g.game.gTurn, g.game.gNewField}),
                                   (std::array<int64_t, 5>{0, 0, 0, 1, 0}));
-                        EXPECT_TRUE(redrawn);
-                        EXPECT_EQ(checkedItems(*g.host, 261), Items{});
                         EXPECT_EQ(g.field().dump(tlbr(0, 0, 20, 512)), expectedScoreLine(0, 0));
                     },
                     [](Ordnix& game) { game.gScoreL = 30, game.gScoreR = -15, game.gKilled = 2, game.gTurn = 2; }});
-    list.push_back({"new battlefield", {{261, 2}},
-                    [](Game& g, bool redrawn) {
-                        EXPECT_TRUE(redrawn);
+    list.push_back({"new battlefield", {{261, 2}}, {}, true,
+                    [](Game& g) {
                         EXPECT_EQ(g.game.currentWindow().id(), WindowID::field);
                         EXPECT_EQ(g.field().dump(tlbr(0, 0, 20, 512)), expectedScoreLine(12, 0)) << "scores stay";
                     },
-                    [](Ordnix& game) {
-                        game.setPort(game.window(WindowID::targets));
-                        game.gScoreL = 12;
-                    }});
-    for (int64_t times = 1; times <= 2; ++times)
-        list.push_back({"hide settings x" + std::to_string(times),
-                        std::vector<std::pair<int64_t, int64_t>>(static_cast<size_t>(times), {261, 3}),
-                        [=](Game& g, bool redrawn) {
-                            EXPECT_EQ(checkedItems(*g.host, 261), times == 1 ? Items{3} : Items{});
-                            EXPECT_EQ(g.game.gHideSettings, times == 1);
-                            EXPECT_FALSE(redrawn);
-                        }});
-    // Sound: radio marks and host volume item - 1. Explosions: TUNNELS or not.
+                    [](Ordnix& game) { game.setPort(game.window(WindowID::targets)), game.gScoreL = 12; }});
+    for (bool on : {true, false})
+        list.push_back({on ? "hide settings" : "hide settings twice", std::vector<std::pair<int64_t, int64_t>>(on ? 1 : 2, {261, 3}),
+                        on ? Items{3} : Items{}, false, [=](Game& g) { EXPECT_EQ(g.game.gHideSettings, on); }});
+    // Sound: radio marks and host volume item - 1 (after the 3 of start-up). Explosions: TUNNELS or not.
     for (int64_t n = 1; n <= 8; ++n)
-        list.push_back({"sound " + std::to_string(n), {{263, n}}, [=](Game& g, bool redrawn) {
-                            EXPECT_EQ(checkedItems(*g.host, 263), Items{n});
-                            EXPECT_EQ(g.host->volumeWrites().at(1), n - 1);
-                            EXPECT_FALSE(redrawn);
-                        }});
+        list.push_back({"sound " + std::to_string(n), {{263, n}}, {n}, false,
+                        [=](Game& g) { EXPECT_EQ(g.host->volumeWrites().at(1), n - 1); }});
     for (int64_t n = 1; n <= 2; ++n)
-        list.push_back({"explosions " + std::to_string(n), {{264, 3 - n}, {264, n}}, [=](Game& g, bool) {
-                            EXPECT_EQ(checkedItems(*g.host, 264), Items{n});
-                            EXPECT_EQ(g.game.gTunnels, n == 1);
-                        }});
+        list.push_back({"explosions " + std::to_string(n), {{264, 3 - n}, {264, n}}, {n}, false,
+                        [=](Game& g) { EXPECT_EQ(g.game.gTunnels, n == 1); }});
     return list;
 }
 
@@ -143,8 +89,27 @@ TEST(Menus, EveryCommandChangesStateAndMarksByTheRules) {
     for (const Scenario& s : scenarios()) {
         SCOPED_TRACE(s.name);
         Game g(97);
-        const bool redrawn = play(g, s);
-        s.check(g, redrawn);
+        for (size_t i = 0; i + 1 < s.choices.size(); ++i)
+            g.host->chooseMenu(s.choices[i].first, s.choices[i].second);
+        g.host->waitTicks(3);
+        if (s.before)
+            g.host->perform("prepare", [&](ScriptedHost&) { s.before(g.game); });
+        // The field's change count before and after the last choice tells whether the loop drew a new field.
+        std::vector<int64_t> changes;
+        for (int k = 0; k < 2; ++k) {
+            g.host->waitForMenuPoll();
+            g.host->perform("sample", [&](ScriptedHost&) { changes.push_back(g.field().changeCount()); });
+            if (k == 0)
+                g.host->chooseMenu(s.choices.back().first, s.choices.back().second);
+        }
+        g.host->quit();
+        g.run();
+        EXPECT_TRUE(g.game.finished && g.host->protocolErrors().empty());
+        ASSERT_EQ(changes.size(), 2u);
+        EXPECT_EQ(changes[0] != changes[1], s.redrawn);
+        EXPECT_EQ(checkedItems(*g.host, s.choices.back().first), s.marks);
+        if (s.check)
+            s.check(g);
         expectWaitingMenus(*g.host);
     }
 }

@@ -85,41 +85,6 @@ TEST(BallSpeed, SliderPressesThenOK) {
     EXPECT_EQ(delayFor(57), 4400) << "the slow end";
 }
 
-TEST(BallSpeed, DraggingMovesTheFillAndTheNextOpeningShowsIt) {
-    Session s;
-    ScriptedHost& host = *s.host;
-    std::vector<int64_t> seen;
-    auto open = [&] {
-        host.chooseMenu(261, 6);
-        host.waitForWindowShown(speed);
-        host.waitForCalls(HostOp::button, 1);
-    };
-    open();
-    host.pressAt(speed, 60, 70);
-    for (int64_t h : {60, 120, 200, 90}) {
-        host.moveMouse(speed, h, 70);
-        host.waitTicks(2);
-        host.perform("look at the slider", [&](ScriptedHost&) { seen.push_back(s.game.gSpeedX); });
-    }
-    host.release();
-    host.waitTicks(1);
-    host.clickAt(speed, okH, okV);
-    host.waitForWindowHidden(speed);
-    host.perform("wipe the slider", [&](ScriptedHost&) {
-        for (int64_t v = 65; v < 76; ++v)
-            for (int64_t h = 58; h < 249; ++h)
-                s.bitmap(speed).setPixel(h, v, false);
-    });
-    open();
-    host.clickAt(speed, 222, 111); // the other corner of "OK"
-    host.waitForWindowHidden(speed);
-    host.quit();
-    ASSERT_TRUE(s.play());
-    EXPECT_EQ(seen, (std::vector<int64_t>{60, 120, 200, 90}));
-    expectFill(s.bitmap(speed), 90); // drawn again by the second opening
-    EXPECT_EQ(s.game.gBallDelay, delayFor(90));
-}
-
 TEST(BallSpeed, ObserveFliesTheDemoBallAndBursts) {
     for (int64_t speedX : {249, 57}) {
         SCOPED_TRACE(speedX);
