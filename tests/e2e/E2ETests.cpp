@@ -42,6 +42,12 @@ bool battleMenusShown(XSession& x) {
            menus.count(QStringLiteral("ready")) && menus.at(QStringLiteral("ready")) == QStringLiteral("true");
 }
 
+// Whether a slider's grey bar in row v ends just before column `end`: grey (every other pixel black)
+// in the two columns before it, white from three columns after it.
+bool barReaches(const QImage& field, int v, int end) {
+    return !field.isNull() && (black(field, end - 3, v) || black(field, end - 2, v)) && !black(field, end + 3, v);
+}
+
 // The dumped menus, for a failure message.
 std::string menusText(XSession& x) {
     std::string text;
@@ -123,9 +129,8 @@ TEST(EndToEnd, ABattleIsStartedAimedAndFiredWithMenusAndMouse) {
     x.clickField(95 + 5, 290);
     ASSERT_TRUE(XSession::waitUntil(
         [&] {
-            const QImage field = x.field();
             // The powder bar is grey up to column 99 and white after it.
-            return !field.isNull() && !black(field, 95 + 8, 290) && (black(field, 95 + 2, 290) || black(field, 95 + 3, 290));
+            return barReaches(x.field(), 290, 95 + 5);
         },
         30s))
         << "the powder slider did not take the click";
@@ -169,8 +174,9 @@ TEST(EndToEnd, QuittingEndsTheGameFromEveryState) {
              x.chooseMenu(battleMenu, 0);
              ASSERT_TRUE(XSession::waitUntil([&] { return battleMenusShown(x); }, 30s));
              x.clickField(95 + 80, 290); // a strong charge: a long flight
+             ASSERT_TRUE(XSession::waitUntil([&] { return barReaches(x.field(), 290, 95 + 80); }, 30s));
              x.clickField(95 + 60, 305);
-             std::this_thread::sleep_for(500ms);
+             ASSERT_TRUE(XSession::waitUntil([&] { return barReaches(x.field(), 305, 95 + 60); }, 30s));
              x.clickField(221, 298);
              std::this_thread::sleep_for(300ms);
          }},
