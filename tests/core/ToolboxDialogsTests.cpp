@@ -75,6 +75,7 @@ TEST_F(ToolboxDialogs, SoundCallsReachTheHostAndWaitingSleepsUntilTheSoundEnds) 
     }
     EXPECT_EQ(host->volumeWrites(), (std::vector<int64_t>{3, 9, -2, 7}));
     host->playSound(128);
+    EXPECT_FALSE(tb.soundDone());
     tb.stopSound();
     EXPECT_TRUE(tb.soundDone());
     tb.sysBeep(30);
