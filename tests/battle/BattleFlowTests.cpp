@@ -100,7 +100,7 @@ TEST(BattleFlow, MenusFollowTheAvailabilityTableStopEndsEitherTurnAndEveryBattle
             const bool left = turn == 1;
             EXPECT_TRUE((left ? game.gPowderL : game.gPowderR) == 10 && (left ? game.gElevL : game.gElevR) == 0)
                 << "the shooter is at powder 10 and elevation 0, as every battle starts";
-            EXPECT_EQ(game.gPanelLeft, turn == 1 ? 1 : 251);
+            EXPECT_EQ(game.gPanelLeft, left ? 1 : 251);
         });
     };
 
