@@ -31,6 +31,7 @@ TEST(Bitmap, PixelsAreRowMajorWhiteOutsideAndCounted) {
 }
 
 TEST(BitmapDeathTest, PreconditionFailuresAbortNamingTheCondition) {
+    EXPECT_TRUE(Bitmap(0, 0).bits().empty());
     EXPECT_DEATH(Bitmap(-1, 5), "not negative");
     EXPECT_DEATH(Bitmap(5, -1), "not negative");
     EXPECT_DEATH(Bitmap(kMax, 2), "fits in int64");
@@ -48,7 +49,7 @@ TEST(Snapshot, FlashRuleComparesWithThePreviousSample) {
         {"SPS", {{0, 0}, {1, 0}}, {1, 0}},                   // no flashes: the pixels, as they are
         {"SaaSS", {{0, 0}, {1, 0}, {0, 0}}, {0, 0}},         // drawn and undone between samples: shown once
         {"SbS", {{0, 0}, {0, 1}}, {0, 1}},                   // XOR once: the new state, no extra inversion
-        {"SPaabbS", {{0, 0}, {1, 1}}, {1, 0}},               // pixel 0 differs from the sample: shown as it is
+        {"SPaabbS", {{0, 0}, {1, 1}}, {1, 0}},               // pixel 0 differs from the sample, pixel 1 does not
         {"SPSaaSS", {{0, 0}, {1, 0}, {0, 0}, {1, 0}}, {1, 0}}, // the last sample counts, not the painting
     };
     for (const auto& [script, images, bits] : cases) {

@@ -289,8 +289,8 @@ TEST(Context, DrawingAtTheInt64ExtremesIsClipped) {
         {"the main diagonal",
          [&](QuickDrawContext& qd) {
              qd.moveTo(kMin, kMin), qd.lineTo(kMax, kMax);
-             EXPECT_EQ(qd.thePort().bitmap.dump(tlbr(0, 0, 8, 8)),
-                       (Rows{"#.......", ".#......", "..#.....", "...#....", "....#...", ".....#..", "......#.", ".......#"}));
+             for (int64_t i = 0; i < 8; ++i)
+                 EXPECT_TRUE(qd.getPixel(i, i)) << i;
          }, 8},
         {"a line, largest pen", [&](QuickDrawContext& qd) { qd.penSize(kMax, kMax), qd.moveTo(-3, -3), qd.lineTo(kMax, -3); }, 128},
         // The centre is (-0.5, -0.5): the bitmap lies between 90 and 180 degrees.

@@ -57,6 +57,7 @@ inline Spans clipped(const Spans& spans, const Rect& window) {
     return out;
 }
 
+// The host's view, taken under the lock as the host takes it.
 inline std::vector<uint8_t> sample(Bitmap& bitmap) {
     std::lock_guard lock(screenLock());
     return bitmap.snapshot();

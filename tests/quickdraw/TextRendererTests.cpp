@@ -12,11 +12,8 @@ using namespace qdtest;
 namespace {
 Glyph glyphFromRows(const Rows& rows, int64_t ascent, int64_t advance) {
     Glyph glyph;
-    glyph.height = static_cast<int64_t>(rows.size());
-    glyph.width = static_cast<int64_t>(rows[0].size());
-    glyph.ascent = ascent;
-    glyph.advance = advance;
-    glyph.originX = -2;
+    glyph.height = static_cast<int64_t>(rows.size()), glyph.width = static_cast<int64_t>(rows[0].size());
+    glyph.ascent = ascent, glyph.advance = advance, glyph.originX = -2;
     for (const std::string& row : rows)
         for (char c : row)
             glyph.bits.push_back(c == '#' ? 1 : 0);
