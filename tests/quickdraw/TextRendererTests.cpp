@@ -55,13 +55,9 @@ TEST(TextStyles, EmboldenAndOutline) {
         Rows in, out;
     };
     const std::vector<Case> cases = {
-        {true, false, {"#."}, {"##."}},
-        {true, false, {"#.#"}, {"####"}},
-        {true, false, {"..", ".#"}, {"...", ".##"}},
-        {false, true, {"#."}, {"###.", "#.#.", "###."}},
-        {false, true, {"###"}, {"#####", "#...#", "#####"}},
-        {false, true, {"#.", ".#"}, {"###.", "#.##", "##.#", ".###"}},
-        {false, true, {".."}, {"....", "....", "...."}},
+        {true, false, {"#."}, {"##."}}, {true, false, {"#.#"}, {"####"}}, {true, false, {"..", ".#"}, {"...", ".##"}},
+        {false, true, {"#."}, {"###.", "#.#.", "###."}}, {false, true, {"###"}, {"#####", "#...#", "#####"}},
+        {false, true, {"#.", ".#"}, {"###.", "#.##", "##.#", ".###"}}, {false, true, {".."}, {"....", "....", "...."}},
         {true, true, {"#"}, {"####", "#..#", "####"}}, // the outline of the widened glyph
     };
     for (const Case& c : cases) {
