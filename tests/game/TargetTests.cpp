@@ -33,8 +33,8 @@ TEST(Cannons, DrawingRecordsAreaBaseAndMuzzle) {
         EXPECT_EQ(game.currentWindow().port().pnSize, (QuickDraw::PenSize{1, 1}));
         EXPECT_EQ(game.currentWindow().port().pnMode, QuickDraw::PenMode::patCopy);
         // The flat barrel lies along row hub - 3; the upright one reaches row hub - 12.
-        EXPECT_EQ(g.pixel(114, 150) && g.pixel(386, 200), band == 0);
-        EXPECT_EQ(g.pixel(100, 138) && g.pixel(400, 188), band == 3);
+        EXPECT_EQ(std::make_pair(g.pixel(114, 150), g.pixel(386, 200)), std::make_pair(band == 0, band == 0));
+        EXPECT_EQ(std::make_pair(g.pixel(100, 138), g.pixel(400, 188)), std::make_pair(band == 3, band == 3));
 
         std::vector<std::string> image = g.field().dump(game.gCanLRect), right = g.field().dump(game.gCanRRect);
         image.insert(image.end(), right.begin(), right.end());
