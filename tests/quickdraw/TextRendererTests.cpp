@@ -130,9 +130,7 @@ TEST(TextRender, SizesAndUtf8Decoding) {
     EXPECT_EQ(TextRenderer::effectiveSize(-3), TextRenderer::minSize);
     EXPECT_EQ(TextRenderer::effectiveSize(kMax), TextRenderer::maxSize);
     const std::vector<std::pair<std::string, std::u32string>> cases = {
-        {"", U""},
-        {"Fire!", U"Fire!"},
-        {"\xC3\xA9t\xE2\x80\xA6\xF0\x9F\x92\xA3", U"\u00E9t\u2026\U0001F4A3"},
+        {"", U""}, {"\xC3\xA9t\xE2\x80\xA6\xF0\x9F\x92\xA3", U"\u00E9t\u2026\U0001F4A3"},
         {"a\x80" "b", U"a\uFFFDb"},                        // stray continuation byte
         {"\xC0\x80", U"\uFFFD\uFFFD"},                      // overlong NUL
         {"\xED\xA0\x80", U"\uFFFD\uFFFD\uFFFD"},            // surrogate
