@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "AppTestSupport.h"
@@ -18,30 +19,26 @@ std::string rowFromRuns(std::vector<std::pair<int, int>> runs) {
     return row;
 }
 
-TEST(Cursors, CrossDecodesToCrossHairsInACircle) {
-    const std::vector<std::vector<std::pair<int, int>>> runs = {
+TEST(Cursors, CrossAndWatchDecodeToTheirPictures) {
+    using Runs = std::vector<std::vector<std::pair<int, int>>>;
+    const Runs cross = {
         {}, {{7, 7}}, {{7, 7}}, {{5, 9}}, {{4, 4}, {7, 7}, {10, 10}}, {{3, 3}, {7, 7}, {11, 11}},
         {{3, 3}, {7, 7}, {11, 11}}, {{1, 13}}, {{3, 3}, {7, 7}, {11, 11}}, {{3, 3}, {7, 7}, {11, 11}},
         {{4, 4}, {7, 7}, {10, 10}}, {{5, 9}}, {{7, 7}}, {{7, 7}}, {}, {},
     };
-    const Cursors::Rows rows = Cursors::rows(Cursors::crossHex);
-    ASSERT_EQ(rows.size(), 16u);
-    for (size_t r = 0; r < 16; ++r)
-        EXPECT_EQ(rows[r], rowFromRuns(runs[r])) << "row " << r;
-    // Row 7: one clear cell, thirteen black, two clear.
-    EXPECT_EQ(rows[7], ".#############..");
-}
-
-TEST(Cursors, WatchIsAFaceWithHandsAtTwelveAndThree) {
-    const std::vector<std::vector<std::pair<int, int>>> runs = {
+    const Runs watch = {
         {{4, 11}}, {{4, 11}}, {{4, 11}}, {{3, 12}}, {{2, 3}, {12, 13}}, {{1, 2}, {7, 7}, {13, 14}},
         {{1, 1}, {7, 7}, {14, 14}}, {{1, 1}, {7, 7}, {14, 15}}, {{1, 1}, {7, 10}, {14, 15}}, {{1, 1}, {14, 14}},
         {{1, 2}, {13, 14}}, {{2, 3}, {12, 13}}, {{3, 12}}, {{4, 11}}, {{4, 11}}, {{4, 11}},
     };
-    const Cursors::Rows& rows = Cursors::watchRows();
-    ASSERT_EQ(rows.size(), 16u);
-    for (size_t r = 0; r < 16; ++r)
-        EXPECT_EQ(rows[r], rowFromRuns(runs[r])) << "row " << r;
+    for (const auto& [name, rows, runs] : {std::tuple{"cross", Cursors::rows(Cursors::crossHex), cross},
+                                           std::tuple{"watch", Cursors::watchRows(), watch}}) {
+        ASSERT_EQ(rows.size(), 16u) << name;
+        for (size_t r = 0; r < 16; ++r)
+            EXPECT_EQ(rows[r], rowFromRuns(runs[r])) << name << " row " << r;
+    }
+    // Row 7 of the cross: one clear cell, thirteen black, two clear.
+    EXPECT_EQ(Cursors::rows(Cursors::crossHex)[7], ".#############..");
 }
 
 TEST(Cursors, HexPiecesThatAreNotHexReadAsZero) {
@@ -84,31 +81,26 @@ TEST(Cursors, ImageIsEighteenUnitsWithTheHotSpotMovedInByOne) {
     };
     for (const Case& c : cases) {
         const QCursor cursor = Cursors::cursor(c.kind, c.scale);
-        EXPECT_EQ(cursor.pixmap().size(), QSize(c.size, c.size)) << static_cast<int>(c.kind) << " x" << c.scale;
-        EXPECT_EQ(cursor.hotSpot(), c.hotSpot) << static_cast<int>(c.kind) << " x" << c.scale;
+        EXPECT_TRUE(cursor.pixmap().size() == QSize(c.size, c.size) && cursor.hotSpot() == c.hotSpot)
+            << static_cast<int>(c.kind) << " x" << c.scale;
     }
     EXPECT_EQ(Cursors::cursor(CursorKind::arrow, 2).shape(), Qt::ArrowCursor);
 }
 
 TEST(Cursors, EveryBlackPixelHasAWhiteOutline) {
     testApplication();
-    // One black pixel at column 3, row 2.
     Cursors::Rows rows(16, std::string(16, '.'));
     rows[2][3] = '#';
     const int s = 2;
     const QImage image = Cursors::make(rows, QPointF(0, 0), s).pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
-    const auto unit = [&](int column, int row) { return image.pixel(column * s + s / 2, row * s + s / 2); };
-    // The picture sits one unit in: the black pixel is unit (4, 3); its eight neighbours are white.
-    EXPECT_EQ(unit(4, 3), qRgba(0, 0, 0, 255));
-    for (int dy = -1; dy <= 1; ++dy) {
-        for (int dx = -1; dx <= 1; ++dx) {
-            if (dx != 0 || dy != 0) {
-                EXPECT_EQ(unit(4 + dx, 3 + dy), qRgba(255, 255, 255, 255)) << dx << "," << dy;
-            }
-        }
-    }
-    EXPECT_EQ(qAlpha(unit(10, 10)), 0);
-    EXPECT_EQ(qAlpha(unit(6, 3)), 0);
+    // The picture sits one unit in: the black pixel is unit (4, 3), its eight neighbours white.
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            EXPECT_EQ(image.pixel((4 + dx) * s + 1, (3 + dy) * s + 1),
+                      dx == 0 && dy == 0 ? qRgba(0, 0, 0, 255) : qRgba(255, 255, 255, 255))
+                << dx << "," << dy;
+    EXPECT_EQ(qAlpha(image.pixel(10 * s + 1, 10 * s + 1)), 0);
+    EXPECT_EQ(qAlpha(image.pixel(6 * s + 1, 3 * s + 1)), 0);
 }
 
 } // namespace
