@@ -289,17 +289,12 @@ TEST_F(AppDelegateTest, CursorHidesNestAndTheViewsGetTheScaledCursor) {
     const auto blank = [] {
         return QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::BlankCursor;
     };
-    delegate->showCursor(true); // nothing hidden: nothing happens
-    EXPECT_EQ(delegate->hiddenCursor, 0);
-    EXPECT_FALSE(blank());
-    delegate->showCursor(false);
-    delegate->showCursor(false);
-    delegate->showCursor(true);
-    EXPECT_TRUE(blank());
-    EXPECT_EQ(delegate->hiddenCursor, 1);
-    delegate->showCursor(true);
-    EXPECT_FALSE(blank());
-    EXPECT_EQ(delegate->hiddenCursor, 0);
+    // Showing with nothing hidden does nothing; hides nest.
+    for (const auto& [visible, hidden] :
+         std::vector<std::pair<bool, int64_t>>{{true, 0}, {false, 1}, {false, 2}, {true, 1}, {true, 0}}) {
+        delegate->showCursor(visible);
+        EXPECT_TRUE(delegate->hiddenCursor == hidden && blank() == (hidden > 0)) << "hidden " << hidden;
+    }
 
     // The views get the scaled cursor, and follow a scale change.
     delegate->cursorKind = CursorKind::cross;
@@ -393,25 +388,21 @@ TEST(AppDelegateGame, TheGameRunsOnItsThreadAndRestsWhenQuitting) {
     auto delegate = std::make_unique<AppDelegate>();
     delegate->dumpDirectory.clear();
     delegate->launch(true);
-    // The first battlefield: the menus are published with "START A BATTLE" on, and the desert's ground
-    // reaches the bottom of the field under a white sky.
-    const auto drawn = [&delegate] {
+    // The first battlefield: "START A BATTLE" on, "STOP A BATTLE" off, and the desert's ground reaches the
+    // bottom of the field under a white sky.
+    const auto ready = [&delegate] {
         const QImage& shown = delegate->fieldView->shownImage();
-        return shown.pixel(0, 321) == qRgb(0, 0, 0) && shown.pixel(511, 321) == qRgb(0, 0, 0) &&
-               shown.pixel(256, 100) == qRgb(255, 255, 255);
+        return !delegate->menuStates.empty() && delegate->menuItems.at(262).at(1)->isEnabled() &&
+               !delegate->menuItems.at(262).at(2)->isEnabled() && shown.pixel(0, 321) == qRgb(0, 0, 0) &&
+               shown.pixel(511, 321) == qRgb(0, 0, 0) && shown.pixel(256, 100) == qRgb(255, 255, 255);
     };
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (std::chrono::steady_clock::now() < deadline &&
-           (delegate->menuStates.empty() || !delegate->menuItems.at(262).at(1)->isEnabled() || !drawn())) {
+    while (std::chrono::steady_clock::now() < deadline && !ready()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         delegate->tick();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    ASSERT_FALSE(delegate->menuStates.empty());
-    EXPECT_TRUE(delegate->menuItems.at(262).at(1)->isEnabled());
-    EXPECT_FALSE(delegate->menuItems.at(262).at(2)->isEnabled());
-    EXPECT_TRUE(drawn());
-
+    EXPECT_TRUE(ready());
     delegate->host->beginQuit();
     EXPECT_TRUE(delegate->host->waitForGameToRest(std::chrono::seconds(60)));
     delegate.reset();

@@ -129,13 +129,10 @@ TEST(AppHost, MenuChoicesAreQueuedOnlyWhileTheGameListens) {
 
 TEST(AppHost, EachReadinessChangeQueuesOneMenuUpdate) {
     CollectingHost h;
-    const std::vector<std::pair<bool, size_t>> steps = {
-        {false, 0}, {true, 1}, {true, 1}, {false, 2}, {false, 2}, {true, 3},
-    };
-    for (const auto& [ready, queued] : steps) {
+    for (const auto& [ready, queued] : std::vector<std::pair<bool, size_t>>{
+             {false, 0}, {true, 1}, {true, 1}, {false, 2}, {false, 2}, {true, 3}}) {
         h.host->setReadyForMenus(ready);
-        EXPECT_EQ(h.queued(), queued) << "after setReadyForMenus(" << ready << ")";
-        EXPECT_EQ(h.host->isReady(), ready);
+        EXPECT_TRUE(h.queued() == queued && h.host->isReady() == ready) << "after setReadyForMenus(" << ready << ")";
     }
 }
 
@@ -197,39 +194,30 @@ TEST(AppHost, IdleWithoutInputLastsUntilTheTickMoves) {
 }
 
 TEST(AppHost, QuittingParksTheGameThreadInEveryBlockingState) {
-    struct Case {
-        const char* state;
-        std::function<void(AppHost&)> body;
-    };
-    const std::vector<Case> cases = {
+    const Dialog outs(1000);
+    const std::vector<std::pair<const char*, std::function<void(AppHost&)>>> cases = {
         {"spin", [](AppHost& host) { host.spin(100'000'000); }},
         {"idle loop", [](AppHost& host) { for (;;) host.idle(); }},
         {"polling the button", [](AppHost& host) { while (!host.button()) host.idle(); }},
-        {"modal dialog", [](AppHost& host) {
-             const Dialog outs(1000);
-             host.openDialog(outs);
-             for (;;) host.modalDialog(outs);
-         }},
+        {"modal dialog", [outs](AppHost& host) { host.openDialog(outs); for (;;) host.modalDialog(outs); }},
         {"alert", [](AppHost& host) { for (;;) host.alert(1001); }},
-        {"waiting for a tick", [](AppHost& host) {
-             const int64_t start = host.tickCount();
-             while (host.tickCount() < start + 1'000'000) host.idle();
+        {"waiting for a tick",
+         [](AppHost& host) {
+             for (const int64_t start = host.tickCount(); host.tickCount() < start + 1'000'000;) host.idle();
          }},
     };
-    for (const Case& c : cases) {
+    for (const auto& [state, body] : cases) {
         CollectingHost h;
         auto returned = std::make_shared<std::atomic<bool>>(false);
-        std::shared_ptr<AppHost> host = h.host;
-        std::thread game([host, body = c.body, returned] {
+        // The game thread parks for good: it is never joined, as in the application.
+        std::thread([host = h.host, body = body, returned] {
             body(*host);
             *returned = true;
-        });
-        // The game thread parks for good: it is never joined, as in the application.
-        game.detach();
+        }).detach();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         h.host->beginQuit();
-        EXPECT_TRUE(h.host->waitForGameToRest(std::chrono::seconds(60))) << c.state;
-        EXPECT_FALSE(returned->load()) << c.state;
+        EXPECT_TRUE(h.host->waitForGameToRest(std::chrono::seconds(60))) << state;
+        EXPECT_FALSE(returned->load()) << state;
         EXPECT_TRUE(h.host->quitting());
         // The interface keeps working against a parked game.
         h.host->choose(262, 1);
