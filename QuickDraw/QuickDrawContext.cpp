@@ -580,6 +580,12 @@ void QuickDrawContext::textSize(int64_t size) { port_->txSize = size; }
 
 // ---- rectangles ----
 
+template <typename Outer, typename Hole>
+void QuickDrawContext::paintFrame(const Rect& r, const Outer& outer, const Hole& hole) {
+    const auto framed = Shapes::frame(outer(clipLimits()), hole(clipLimits()));
+    paint(framed, !framed.empty() || frameReaches(r, port_->pnSize, outer, hole), port_->pnPat, port_->pnMode);
+}
+
 void QuickDrawContext::frameRect(const Rect& r) {
     if (drawingSuppressed())
         return;
@@ -587,8 +593,7 @@ void QuickDrawContext::frameRect(const Rect& r) {
     const Rect inner = r.insetBy(pen.h, pen.v);
     auto outer = [&](const Rect& window) { return Shapes::rect(r, window); };
     auto hole = [&](const Rect& window) { return Shapes::rect(inner, window); };
-    const auto framed = Shapes::frame(outer(clipLimits()), hole(clipLimits()));
-    paint(framed, !framed.empty() || frameReaches(r, pen, outer, hole), port_->pnPat, port_->pnMode);
+    paintFrame(r, outer, hole);
 }
 
 void QuickDrawContext::paintRect(const Rect& r) {
@@ -624,8 +629,7 @@ void QuickDrawContext::frameOval(const Rect& r) {
     const Rect inner = r.insetBy(pen.h, pen.v);
     auto outer = [&](const Rect& window) { return Shapes::oval(r, window); };
     auto hole = [&](const Rect& window) { return Shapes::oval(inner, window); };
-    const auto framed = Shapes::frame(outer(clipLimits()), hole(clipLimits()));
-    paint(framed, !framed.empty() || frameReaches(r, pen, outer, hole), port_->pnPat, port_->pnMode);
+    paintFrame(r, outer, hole);
 }
 
 void QuickDrawContext::paintOval(const Rect& r) {
@@ -657,8 +661,7 @@ void QuickDrawContext::frameRoundRect(const Rect& r, int64_t cornerWidth, int64_
     const int64_t innerHeight = detail::saturate(static_cast<__int128>(cornerHeight) - 2 * static_cast<__int128>(pen.v));
     auto outer = [&](const Rect& window) { return Shapes::roundRect(r, cornerWidth, cornerHeight, window); };
     auto hole = [&](const Rect& window) { return Shapes::roundRect(inner, innerWidth, innerHeight, window); };
-    const auto framed = Shapes::frame(outer(clipLimits()), hole(clipLimits()));
-    paint(framed, !framed.empty() || frameReaches(r, pen, outer, hole), port_->pnPat, port_->pnMode);
+    paintFrame(r, outer, hole);
 }
 
 void QuickDrawContext::invertRoundRect(const Rect& r, int64_t cornerWidth, int64_t cornerHeight) {

@@ -111,6 +111,9 @@ private:
     // reaches: whether the unclipped shape has at least one span (spans hold only its clipped part).
     void paint(std::span<const Span> spans, bool reaches, const Pattern& pattern, PenMode mode);
     void invert(std::span<const Span> spans, bool reaches);
+    // Paints the ring between a shape and its pen-inset hole with the pen; both are span makers over a window.
+    template <typename Outer, typename Hole>
+    void paintFrame(const Rect& r, const Outer& outer, const Hole& hole);
 
     GrafPort* port_;
 };
