@@ -1,10 +1,17 @@
 #include "ClassicDialog.h"
 
+#include <functional>
+#include <utility>
+
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+
+#include "TextRenderer.h"
 
 namespace {
 
@@ -30,6 +37,49 @@ QRect frameOf(const ClassicDialog::Item& item) {
 }
 
 int centredTop(const QRect& frame, int height) { return frame.top() + (frame.height() - height) / 2; }
+
+// A label that acts as a click on its radio button, as radio labels do on every desktop.
+class RadioLabel : public QLabel {
+public:
+    RadioLabel(const QString& text, std::function<void()> onClick, QWidget* parent)
+        : QLabel(text, parent), onClick_(std::move(onClick)) {}
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton)
+            event->accept();
+        else
+            QLabel::mousePressEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+            onClick_();
+        else
+            QLabel::mouseReleaseEvent(event);
+    }
+
+private:
+    std::function<void()> onClick_;
+};
+
+// The radio item a text item labels: one whose rectangle ends left of the text and shares the
+// text's middle row; 0 when there is none.
+int64_t labelledRadio(const std::vector<ClassicDialog::Item>& items, const ClassicDialog::Item& text) {
+    const int64_t middle = (text.top + text.bottom) / 2;
+    int64_t found = 0;
+    int64_t nearest = 0;
+    for (size_t index = 0; index < items.size(); ++index) {
+        const ClassicDialog::Item& radio = items[index];
+        if (radio.kind != ClassicDialog::Item::Kind::radio || radio.right > text.left || middle < radio.top ||
+            middle >= radio.bottom)
+            continue;
+        if (found == 0 || radio.right > nearest) {
+            found = static_cast<int64_t>(index) + 1;
+            nearest = radio.right;
+        }
+    }
+    return found;
+}
 
 } // namespace
 
@@ -57,8 +107,10 @@ ClassicDialog::ClassicDialog(const std::string& title, int64_t width, int64_t he
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setWindowTitle(QString::fromStdString(title));
     setFixedSize(static_cast<int>(width), static_cast<int>(height + 6));
-    QFont textFont = font();
-    textFont.setPixelSize(12);
+    const QFont textFont = ClassicDialog::textFont();
+    // A text item wraps only when its rectangle holds two lines; a one-line item never wraps, so a
+    // wide desktop font can never push half of it out of sight.
+    const int lineHeight = QFontMetrics(textFont).lineSpacing();
 
     for (size_t index = 0; index < items.size(); ++index) {
         const Item& item = items[index];
@@ -77,8 +129,12 @@ ClassicDialog::ClassicDialog(const std::string& title, int64_t width, int64_t he
             break;
         }
         case Item::Kind::text: {
-            auto label = std::make_unique<QLabel>(QString::fromStdString(item.text), this);
-            label->setWordWrap(true);
+            const QString text = QString::fromStdString(item.text);
+            const int64_t radio = labelledRadio(items, item);
+            std::unique_ptr<QLabel> label =
+                radio != 0 ? std::make_unique<RadioLabel>(text, [this, radio] { hit(radio); }, this)
+                           : std::make_unique<QLabel>(text, this);
+            label->setWordWrap(frame.height() >= 2 * lineHeight);
             label->setFont(textFont);
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             label->setGeometry(frame);
@@ -121,6 +177,13 @@ void ClassicDialog::setValues(const std::map<int64_t, int64_t>& newValues) {
 void ClassicDialog::hit(int64_t item) {
     showValues();
     onHit(item);
+}
+
+QFont ClassicDialog::textFont() {
+    QFont font(QString::fromLatin1(QuickDraw::TextRenderer::familyName));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(12);
+    return font;
 }
 
 QWidget* ClassicDialog::control(int64_t item) const {

@@ -4,7 +4,8 @@
 // top-left; items are numbered from 1 in list order. Buttons and radio buttons report their item
 // number through onHit. The radio buttons always show the core's values: a click reports the item
 // and leaves the display alone until the core sends new values. The sheet never closes itself
-// (Escape and the window's close button do nothing): only its owner ends it.
+// (Escape and the window's close button do nothing): only its owner ends it. A text item on the row
+// of a radio button, right of it, is that radio's label: clicking it clicks the radio.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include <QDialog>
+#include <QFont>
 #include <QImage>
 
 class QAbstractButton;
@@ -55,6 +57,10 @@ public:
     void hit(int64_t item);
     // The control of item n (1-based), or null.
     QWidget* control(int64_t item) const;
+
+    // The font of every text item: the family the game's own text resolves to, at 12 pixels, so that
+    // the item rectangles fit whatever font the desktop uses.
+    static QFont textFont();
 
     // The picture of `rows`: one pixel per character, '#' black, anything else transparent.
     static QImage image(const std::vector<std::string>& rows);
