@@ -23,4 +23,31 @@ bool hasDisplay(const Environment& environment) {
     return !platform.empty() && platform.rfind("xcb", 0) != 0 && platform.rfind("wayland", 0) != 0;
 }
 
+std::string startUpFailure(const std::vector<std::string>& qtMessages) {
+    std::string reasons;
+    for (const std::string& message : qtMessages) {
+        // Qt's messages run over several lines and end in blank ones; the reason stays on one line.
+        std::string line;
+        bool space = false;
+        for (const char c : message) {
+            const bool blank = c == ' ' || c == '\t' || c == '\n' || c == '\r';
+            if (blank && !line.empty())
+                space = true;
+            if (blank)
+                continue;
+            if (space)
+                line += ' ';
+            space = false;
+            line += c;
+        }
+        if (line.empty())
+            continue;
+        if (!reasons.empty())
+            reasons += "; ";
+        reasons += line;
+    }
+    return std::string("Ordnix needs a graphical desktop, but Qt could not start one: ") +
+           (reasons.empty() ? std::string("no reason given") : reasons);
+}
+
 } // namespace DisplayCheck

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace DisplayCheck {
 
@@ -22,5 +23,9 @@ Environment fromEnvironment();
 // A platform named explicitly that needs no display server (offscreen, vnc, ...) counts as a display;
 // otherwise an X11 or Wayland display must be named.
 bool hasDisplay(const Environment& environment);
+
+// The one line said when Qt cannot start its platform after all: that the game needs a desktop, and
+// Qt's own messages as the reason, each on one line, joined by "; ".
+std::string startUpFailure(const std::vector<std::string>& qtMessages);
 
 } // namespace DisplayCheck

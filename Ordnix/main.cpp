@@ -2,6 +2,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -18,18 +20,24 @@ extern "C" const char* __lsan_default_suppressions() { return LeakSuppressions::
 namespace {
 
 QtMessageHandler previousHandler = nullptr;
+// The platform's messages so far: the reason given when start-up fails.
+std::vector<std::string> platformMessages;
 
 // While Qt looks for a display, its platform messages are not for the player and a failure is not a
-// crash: one line and exit status 1 instead of a stack of warnings and an abort with a core dump.
+// crash: one line with Qt's reasons and exit status 1 instead of a stack of warnings and an abort
+// with a core dump.
 void startUpMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    const QLatin1String category(context.category ? context.category : "");
     if (type == QtFatalMsg) {
-        std::fprintf(stderr, "%s\n", DisplayCheck::noDisplayMessage);
+        platformMessages.push_back(message.toStdString());
+        std::fprintf(stderr, "%s\n", DisplayCheck::startUpFailure(platformMessages).c_str());
         std::fflush(stderr);
         _exit(1);
     }
-    const QLatin1String category(context.category ? context.category : "");
-    if (category.startsWith(QLatin1String("qt.qpa")))
+    if (category.startsWith(QLatin1String("qt.qpa"))) {
+        platformMessages.push_back(message.toStdString());
         return;
+    }
     if (previousHandler)
         previousHandler(type, context, message);
 }

@@ -213,10 +213,14 @@ TEST(EndToEnd, WithoutADisplayTheGameSaysSoInOneLine) {
     struct Case {
         const char* name;
         QString display;
+        QString platform;
+        QString reason; // words of Qt's own reason the line must name
     };
     const std::vector<Case> cases = {
-        {"no DISPLAY", QString()},
-        {"a DISPLAY nobody serves", QStringLiteral(":397")},
+        {"no DISPLAY", QString(), QString(), QString()},
+        {"a DISPLAY nobody serves", QStringLiteral(":397"), QString(), QStringLiteral(":397")},
+        {"a platform plugin that does not exist", QStringLiteral(":397"), QStringLiteral("nosuchplugin"),
+         QStringLiteral("nosuchplugin")},
     };
     for (const Case& c : cases) {
         QProcess game;
@@ -227,6 +231,8 @@ TEST(EndToEnd, WithoutADisplayTheGameSaysSoInOneLine) {
         environment.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
         if (!c.display.isEmpty())
             environment.insert(QStringLiteral("DISPLAY"), c.display);
+        if (!c.platform.isEmpty())
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), c.platform);
         game.setProcessEnvironment(environment);
         game.start(QStringLiteral(ORDNIX_BINARY), {});
         ASSERT_TRUE(game.waitForFinished(60000)) << c.name;
@@ -236,6 +242,7 @@ TEST(EndToEnd, WithoutADisplayTheGameSaysSoInOneLine) {
             QString::fromUtf8(game.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         ASSERT_EQ(lines.size(), 1) << c.name << ": " << lines.join(QLatin1Char('|')).toStdString();
         EXPECT_TRUE(lines.first().contains(QStringLiteral("needs a graphical desktop"))) << c.name;
+        EXPECT_TRUE(lines.first().contains(c.reason)) << c.name << ": " << lines.first().toStdString();
     }
 }
 
