@@ -1,5 +1,7 @@
 #include "AppDelegate.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -118,7 +120,12 @@ void AppDelegate::launch(bool startGame) {
 
     game = std::make_shared<Ordnix>(host);
     fieldView = std::make_unique<ScreenView>(game->window(WindowID::field));
-    fieldWindow->setCentralWidget(fieldView.get());
+    // The field sits at the top-left of a surface as wide as the menu bar needs, so that no game
+    // menu falls into the bar's overflow button when the desktop font is large.
+    fieldSurface = new QWidget;
+    fieldView->setParent(fieldSurface);
+    fieldView->move(0, 0);
+    fieldWindow->setCentralWidget(fieldSurface);
     fieldWindow->layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     QScreen* screen = QGuiApplication::primaryScreen();
@@ -134,7 +141,8 @@ void AppDelegate::launch(bool startGame) {
     fieldWindow->raise();
     fieldWindow->activateWindow();
     if (QWindow* handle = fieldWindow->windowHandle())
-        connect(handle, &QWindow::screenChanged, this, [this] { updateFieldRect(); });
+        // Another screen may have another device-pixel ratio: the views size themselves anew.
+        connect(handle, &QWindow::screenChanged, this, [this] { setScale(scale, false); });
     updateFieldRect();
 
     qApp->installEventFilter(this);
@@ -246,6 +254,12 @@ bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseMove:
         mouseEvent(watched, static_cast<const QMouseEvent&>(*event));
         break;
+    case QEvent::Move:
+    case QEvent::Resize:
+        // The field view moves inside its window when the menu bar settles its height.
+        if (fieldView && watched == fieldView.get())
+            updateFieldRect();
+        break;
     default:
         break;
     }
@@ -265,7 +279,11 @@ bool AppDelegate::isGameSurface(QObject* receiver) const {
 }
 
 void AppDelegate::mouseEvent(QObject* receiver, const QMouseEvent& event) {
-    const AppHost::ScreenPoint pointer = screenPoint(event.globalPosition());
+    // A widget's event carries its global position in whole points; its local position keeps the
+    // fraction that matters on a fractionally scaled desktop.
+    const auto* widget = qobject_cast<const QWidget*>(receiver);
+    lastPointer = widget ? widget->mapToGlobal(event.position()) : event.globalPosition();
+    const AppHost::ScreenPoint pointer = screenPoint(lastPointer);
     const bool left = event.button() == Qt::LeftButton;
     switch (event.type()) {
     case QEvent::MouseButtonRelease:
@@ -295,7 +313,7 @@ void AppDelegate::tick() {
     // Asking the display server for the pointer is a round trip; it is only worth it while the game
     // reads the pointer. Pointer events keep the position current in any case.
     if (host->pointerWanted())
-        host->mouseMoved(screenPoint(QCursor::pos()));
+        host->mouseMoved(screenPoint(pointerNow()));
     if (fieldView)
         fieldView->refresh();
     for (auto& [id, entry] : boxes)
@@ -304,6 +322,14 @@ void AppDelegate::tick() {
     ++ticks;
     if (ticks % 60 == 0 && !dumpDirectory.isEmpty())
         dump(dumpDirectory);
+}
+
+QPointF AppDelegate::pointerNow() const {
+    // QCursor::pos() is in whole points; on a fractionally scaled desktop a point is more than a
+    // device pixel, so the last event's finer position stays while the sample agrees with it.
+    const QPointF sampled = QCursor::pos();
+    const QPointF difference = sampled - lastPointer;
+    return std::abs(difference.x()) < 1 && std::abs(difference.y()) < 1 ? lastPointer : sampled;
 }
 
 void AppDelegate::applyCursor() {
@@ -388,7 +414,9 @@ void AppDelegate::show(const Window& window) {
         return;
     auto entry = boxes.find(id);
     if (entry == boxes.end()) {
-        auto box = std::make_unique<DoubleBoxView>(std::make_unique<ScreenView>(window));
+        auto content = std::make_unique<ScreenView>(window);
+        content->alignTo(fieldView.get(), offsetFromField(id));
+        auto box = std::make_unique<DoubleBoxView>(std::move(content));
         DoubleBoxView* boxView = box.get();
         auto boxWindow = std::make_unique<BoxWindow>(std::move(box), fieldView.get());
         entry = boxes.emplace(id, Box{std::move(boxWindow), boxView}).first;
@@ -415,9 +443,13 @@ void AppDelegate::position(WindowID id) {
     const auto entry = boxes.find(id);
     if (entry == boxes.end())
         return;
-    const int s = static_cast<int>(scale);
+    // The content goes to the whole point at or before the field pixel it covers; the content view
+    // itself draws from the exact device pixel on (ScreenView::alignTo).
+    const double pixel = fieldView->pointsPerPixel();
     const QPoint offset = offsetFromField(id);
-    entry->second.window->move(offset.x() * s - 8 * s, offset.y() * s - 8 * s);
+    const QPointF target = fieldView->imageOffset() + QPointF(offset.x() * pixel, offset.y() * pixel);
+    const QPoint content(static_cast<int>(std::floor(target.x() + 1e-6)), static_cast<int>(std::floor(target.y() + 1e-6)));
+    entry->second.window->move(content - entry->second.window->contentView().pos());
 }
 
 void AppDelegate::setScale(int64_t newScale, bool save) {
@@ -428,6 +460,8 @@ void AppDelegate::setScale(int64_t newScale, bool save) {
         entry.window->fitBox();
         position(id);
     }
+    fieldSurface->setFixedSize(std::max(fieldView->width(), fieldWindow->menuBar()->sizeHint().width()),
+                               fieldView->height());
     fieldWindow->adjustSize();
     applyCursor();
     for (const auto& [tag, item] : zoomItems)
@@ -440,11 +474,13 @@ void AppDelegate::setScale(int64_t newScale, bool save) {
 void AppDelegate::updateFieldRect() {
     if (!fieldView)
         return;
-    const QPoint origin = fieldView->mapToGlobal(QPoint(0, 0));
-    host->setFieldRect(AppHost::ScreenRect{static_cast<double>(origin.x()), static_cast<double>(origin.y()),
-                                           static_cast<double>(fieldView->width()),
+    // Where the field's pixels start depends on its place in the window at a fractional ratio.
+    for (const auto& [id, entry] : boxes)
+        position(id);
+    const QPointF origin = fieldView->mapToGlobal(fieldView->imageOffset());
+    host->setFieldRect(AppHost::ScreenRect{origin.x(), origin.y(), static_cast<double>(fieldView->width()),
                                            static_cast<double>(fieldView->height())},
-                       scale);
+                       fieldView->pointsPerPixel());
 }
 
 // ---- the diagnostic dump ----

@@ -19,6 +19,7 @@
 
 #include <QMainWindow>
 #include <QObject>
+#include <QPointF>
 #include <QString>
 #include <QTimer>
 
@@ -62,6 +63,9 @@ public:
     std::shared_ptr<Ordnix> game;
     std::unique_ptr<FieldWindow> fieldWindow;
     std::unique_ptr<ScreenView> fieldView;
+    // The field window's central widget: the field view at its top-left, widened to the menu bar's
+    // needs. Owned by the field window.
+    QWidget* fieldSurface = nullptr;
     std::map<WindowID, Box> boxes;
     QTimer timer;
     std::unique_ptr<ClassicDialog> dialog;
@@ -87,6 +91,8 @@ public:
     // Records the pointer and the button in the host; `receiver` is the object the event is for.
     void mouseEvent(QObject* receiver, const QMouseEvent& event);
     void tick();
+    // The pointer's screen position now, as finely as it is known.
+    QPointF pointerNow() const;
     // Milliseconds from tick `ticks` to the next one. Timers count whole milliseconds, so the intervals
     // alternate between 16 and 17 such that every 60 ticks take exactly one second.
     static int64_t tickInterval(int64_t ticks);
@@ -122,6 +128,8 @@ private:
     void beginSheet(std::unique_ptr<ClassicDialog> sheet);
     void endSheet();
 
+    // The last pointer event's position (fractional on a fractionally scaled desktop).
+    QPointF lastPointer;
     bool gameStarted = false;
     bool quitting = false;
 };

@@ -98,7 +98,7 @@ QuickDraw::Point AppHost::mouse(const Window& in) {
     lastPointerRead = tickAt(uptimeMicroseconds());
     ScreenPoint pointer;
     ScreenRect field;
-    int64_t pixels = 1;
+    double pixels = 1;
     {
         std::lock_guard guard(lock);
         pointer = mouseScreen;
@@ -106,9 +106,12 @@ QuickDraw::Point AppHost::mouse(const Window& in) {
         pixels = scale;
     }
     const QuickDraw::Point offset = offsetFromField(in);
+    // A pointer on a pixel's left or top edge belongs to that pixel, also when a fractional scale
+    // leaves the quotient a hair below the whole number.
+    constexpr double edge = 1e-6;
     QuickDraw::Point local;
-    local.h = static_cast<int64_t>(std::floor((pointer.x - field.x) / static_cast<double>(pixels))) - offset.h;
-    local.v = static_cast<int64_t>(std::floor((pointer.y - field.y) / static_cast<double>(pixels))) - offset.v;
+    local.h = static_cast<int64_t>(std::floor((pointer.x - field.x) / pixels + edge)) - offset.h;
+    local.v = static_cast<int64_t>(std::floor((pointer.y - field.y) / pixels + edge)) - offset.v;
     return local;
 }
 
@@ -318,7 +321,7 @@ void AppHost::mouseMoved(ScreenPoint pointer) {
     wake.notify_all();
 }
 
-void AppHost::setFieldRect(ScreenRect rect, int64_t newScale) {
+void AppHost::setFieldRect(ScreenRect rect, double newScale) {
     std::lock_guard guard(lock);
     fieldRect = rect;
     scale = newScale;

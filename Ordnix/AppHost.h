@@ -87,8 +87,9 @@ public:
     void mousePressed(ScreenPoint pointer);
     void mouseReleased(ScreenPoint pointer);
     void mouseMoved(ScreenPoint pointer);
-    // The field view's area on the screen and the current scale.
-    void setFieldRect(ScreenRect rect, int64_t scale);
+    // The field view's area on the screen (from the top-left of its game pixel (0, 0)) and the screen
+    // points per game pixel, fractional on a fractionally scaled desktop.
+    void setFieldRect(ScreenRect rect, double scale);
     bool isReady();
     // True while the game has read the pointer within the last two seconds.
     bool pointerWanted();
@@ -135,7 +136,7 @@ private:
     bool down = false;
     bool clickPending = false;
     ScreenRect fieldRect;
-    int64_t scale = 1;
+    double scale = 1;
     std::deque<int64_t> menuChoices;
     bool ready = false;
     std::deque<int64_t> dialogHits;

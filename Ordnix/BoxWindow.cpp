@@ -3,7 +3,6 @@
 BoxWindow::BoxWindow(std::unique_ptr<DoubleBoxView> box, QWidget* parent) : QWidget(parent), box_(std::move(box)) {
     box_->setParent(this);
     box_->move(0, 0);
-    setAttribute(Qt::WA_OpaquePaintEvent);
     fitBox();
 }
 

@@ -1,5 +1,7 @@
 #include "ScreenView.h"
 
+#include <algorithm>
+#include <cmath>
 #include <mutex>
 #include <vector>
 
@@ -15,11 +17,53 @@ ScreenView::ScreenView(const Window& window, QWidget* parent) : QWidget(parent),
     setScale(1);
 }
 
+namespace {
+
+// Lengths computed from fractional ratios carry rounding errors; a whole number must stay whole.
+constexpr double slop = 1e-6;
+
+bool wholeRatio(double ratio) { return std::abs(ratio - std::round(ratio)) < slop; }
+
+} // namespace
+
 void ScreenView::setScale(int64_t newScale) {
     scale = newScale;
     const QuickDraw::Bitmap& bitmap = window_.port().bitmap;
-    setFixedSize(static_cast<int>(bitmap.width() * scale), static_cast<int>(bitmap.height() * scale));
+    const double ratio = devicePixelRatioF();
+    const double n = static_cast<double>(devicePixels());
+    // At a fractional ratio the image starts up to one point in (on a whole device pixel): one point
+    // of room for it.
+    const int room = wholeRatio(ratio) ? 0 : 1;
+    setFixedSize(static_cast<int>(std::ceil(static_cast<double>(bitmap.width()) * n / ratio - slop)) + room,
+                 static_cast<int>(std::ceil(static_cast<double>(bitmap.height()) * n / ratio - slop)) + room);
     update();
+}
+
+int64_t ScreenView::devicePixels() const {
+    const double fits = std::floor(static_cast<double>(scale) * devicePixelRatioF() + slop);
+    return std::max<int64_t>(1, static_cast<int64_t>(fits));
+}
+
+double ScreenView::pointsPerPixel() const { return static_cast<double>(devicePixels()) / devicePixelRatioF(); }
+
+void ScreenView::alignTo(const ScreenView* anchor, QPoint offset) {
+    anchor_ = anchor;
+    anchorOffset_ = offset;
+    update();
+}
+
+QPointF ScreenView::imageOrigin() const {
+    if (anchor_) {
+        const double n = static_cast<double>(devicePixels());
+        return anchor_->imageOrigin() + QPointF(anchorOffset_.x() * n, anchorOffset_.y() * n);
+    }
+    const QPointF origin = mapTo(window(), QPointF(0, 0)) * devicePixelRatioF();
+    return QPointF(std::ceil(origin.x() - slop), std::ceil(origin.y() - slop));
+}
+
+QPointF ScreenView::imageOffset() const {
+    const double ratio = devicePixelRatioF();
+    return (imageOrigin() - mapTo(window(), QPointF(0, 0)) * ratio) / ratio;
 }
 
 bool ScreenView::refresh() {
@@ -27,9 +71,12 @@ bool ScreenView::refresh() {
     std::vector<uint8_t> pixels;
     {
         std::lock_guard guard(QuickDraw::screenLock());
-        if (bitmap.changeCount() == drawnChangeCount && !bitmap.hasFlashes())
+        if (bitmap.changeCount() == drawnChangeCount && !bitmap.hasFlashes() && !showingFlashes_)
             return false;
         drawnChangeCount = bitmap.changeCount();
+        // A snapshot with flashes shows some pixels inverted; they must not stay so on screen until the
+        // bitmap next changes, so the next refresh takes the true pixels even when nothing moved.
+        showingFlashes_ = bitmap.hasFlashes();
         pixels = bitmap.snapshot();
     }
     shown_ = displayImage(pixels, bitmap.width(), bitmap.height());
@@ -65,8 +112,13 @@ QImage ScreenView::displayImage(std::span<const uint8_t> pixels, int64_t width, 
 
 void ScreenView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    const double ratio = devicePixelRatioF();
+    const double n = static_cast<double>(devicePixels());
+    if (!wholeRatio(ratio))
+        painter.fillRect(rect(), Qt::white); // the room around the image
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(rect(), shown_);
+    const QSizeF size(shown_.width() * n / ratio, shown_.height() * n / ratio);
+    painter.drawImage(QRectF(imageOffset(), size), shown_);
 }
 
 void ScreenView::mousePressEvent(QMouseEvent* event) { event->accept(); }

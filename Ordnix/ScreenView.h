@@ -1,7 +1,8 @@
-// ScreenView: shows one game window's bitmap, every game pixel as a scale x scale square.
+// ScreenView: shows one game window's bitmap, every game pixel as a square of whole device pixels.
 //
-// The view redraws only when the bitmap's changeCount moved since the last redraw or the bitmap has
-// flashes (XOR drawing undone between two samples, which the snapshot shows once). It takes the
+// The view redraws when the bitmap's changeCount moved since the last redraw or the bitmap has
+// flashes (XOR drawing undone between two samples, which the snapshot shows once), and once more on
+// the refresh after a flashed image, so that a flash stays on screen for one refresh only. It takes the
 // snapshot under screenLock, converts it once into a Format_RGB32 image (Qt's native raster format,
 // so painting needs no further conversion) and paints that image scaled with nearest-neighbour
 // sampling. Presses are accepted here, so they never travel on to the widgets behind.
@@ -11,6 +12,8 @@
 #include <span>
 
 #include <QImage>
+#include <QPoint>
+#include <QPointF>
 #include <QWidget>
 
 #include "ToolboxTypes.h"
@@ -23,11 +26,24 @@ public:
     const Window& window_;
     // The bitmap's changeCount at the last redraw; -1 before the first.
     int64_t drawnChangeCount = -1;
-    // Screen points per game pixel.
+    // Screen points per game pixel the player asked for (the View menu's 1 or 2).
     int64_t scale = 1;
 
     // Sets the scale and the matching fixed size.
     void setScale(int64_t newScale);
+    // Device pixels per game pixel: the largest whole number that fits in `scale` points at the view's
+    // device-pixel ratio, at least 1. Whole numbers keep every game pixel an even square on a
+    // fractionally scaled desktop (125 %, 150 %, ...), where `scale` points are no whole number of
+    // device pixels.
+    int64_t devicePixels() const;
+    // Screen points per game pixel as shown (devicePixels over the ratio; `scale` at a whole ratio).
+    double pointsPerPixel() const;
+    // Where game pixel (0, 0) is drawn, in points from the view's top-left: on the first whole device
+    // pixel, or on the anchor's grid (below). Zero at a whole ratio.
+    QPointF imageOffset() const;
+    // Puts game pixel (0, 0) of this view exactly on game pixel `offset` (h, v) of `anchor`'s image,
+    // so that a box window covers the very device pixels of the field pixels under it.
+    void alignTo(const ScreenView* anchor, QPoint offset);
     // Takes a new snapshot when the bitmap changed or has flashes; true when it did.
     bool refresh();
     // The image being shown (one pixel per game pixel).
@@ -45,5 +61,12 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    // Game pixel (0, 0) in device pixels from the top-level widget's top-left.
+    QPointF imageOrigin() const;
+
+    const ScreenView* anchor_ = nullptr;
+    QPoint anchorOffset_;
     QImage shown_;
+    // The image shown holds flashes: the next refresh shows the true pixels.
+    bool showingFlashes_ = false;
 };

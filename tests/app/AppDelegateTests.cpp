@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <mutex>
 #include <thread>
 #include <tuple>
 
 #include <QAction>
 #include <QDir>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
@@ -239,14 +243,122 @@ TEST_F(AppDelegateTest, BoxWindowsSitOverTheFieldAtEachScale) {
         EXPECT_EQ(box.window->contentView().mapTo(delegate->fieldView.get(), QPoint(0, 0)), c.content)
             << "scale " << c.scale;
     }
-    // A scale change re-lays an existing box; the window fits the menu bar over the field, nothing more.
+    // A scale change re-lays an existing box.
     for (int64_t scale : {1, 2}) {
         delegate->setScale(scale, false);
-        QCoreApplication::processEvents();
         EXPECT_EQ(delegate->boxes.at(WindowID::targets).window->size(), QSize(506 * scale, 301 * scale));
-        EXPECT_EQ(delegate->fieldWindow->size(),
-                  QSize(512 * scale, 322 * scale + delegate->fieldWindow->menuBar()->height()));
-        EXPECT_EQ(delegate->fieldView->geometry().bottom() + 1, delegate->fieldWindow->height());
+    }
+}
+
+TEST_F(AppDelegateTest, EveryMenuFitsTheBarAndTheFieldKeepsItsSizeAndPlace) {
+    const QFont desktop = QApplication::font();
+    QFont large = desktop;
+    for (const int points : {11, 16}) {
+        large.setPointSize(points);
+        delegate.reset();
+        QApplication::setFont(large);
+        delegate = std::make_unique<AppDelegate>();
+        delegate->launch(false);
+        for (const int64_t scale : {1, 2}) {
+            delegate->setScale(scale, false);
+            QCoreApplication::processEvents();
+            QMenuBar& menus = bar();
+            const QWidget* overflow = menus.findChild<QWidget*>(QStringLiteral("qt_menubar_ext_button"));
+            EXPECT_TRUE(overflow == nullptr || overflow->isHidden()) << points << " pt, scale " << scale;
+            for (QAction* title : menus.actions()) {
+                const QRect place = menus.actionGeometry(title);
+                EXPECT_TRUE(!place.isEmpty() && menus.rect().contains(place))
+                    << plain(title->text()).toStdString() << " at " << points << " pt, scale " << scale;
+            }
+            // The field: its own size, right under the bar at the window's left edge; the window no taller.
+            const int s = static_cast<int>(scale);
+            const QWidget& window = *delegate->fieldWindow;
+            EXPECT_EQ(QRect(delegate->fieldView->mapTo(&window, QPoint(0, 0)), delegate->fieldView->size()),
+                      QRect(0, menus.height(), 512 * s, 322 * s));
+            EXPECT_EQ(window.height(), menus.height() + 322 * s);
+            // The pointer still maps to the game pixel under it.
+            press(delegate->fieldView.get(), QPoint(511 * s, 321 * s), QEvent::MouseMove);
+            const QuickDraw::Point p = delegate->host->mouse(delegate->game->window(WindowID::field));
+            EXPECT_TRUE(p.v == 321 && p.h == 511) << p.v << ", " << p.h << " at scale " << scale;
+        }
+    }
+    delegate.reset();
+    QApplication::setFont(desktop);
+}
+
+// Runs at this process's device-pixel ratio (1 in the suite; the next test runs it at fractional ones).
+TEST_F(AppDelegateTest, GamePixelsAreEvenSquaresAndThePointerFindsThem) {
+    const double ratio = delegate->fieldView->devicePixelRatioF();
+    // Both windows show a checkerboard whose pixel (0, 0) is black.
+    const auto checkerboard = [](Window& window) {
+        QuickDraw::Bitmap& bitmap = window.port().bitmap;
+        std::lock_guard guard(QuickDraw::screenLock());
+        for (int64_t y = 0; y < bitmap.height(); ++y)
+            for (int64_t x = 0; x < bitmap.width(); ++x)
+                bitmap.setPixel(x, y, (x + y) % 2 == 0);
+    };
+    checkerboard(delegate->game->window(WindowID::field));
+    checkerboard(delegate->game->window(WindowID::ballSpeed));
+    delegate->show(delegate->game->window(WindowID::ballSpeed));
+    // A window position that is a whole device pixel at the ratios tested.
+    delegate->fieldWindow->move(400, 400);
+    for (const int64_t scale : {1, 2}) {
+        SCOPED_TRACE(testing::Message() << "ratio " << ratio << ", scale " << scale);
+        delegate->setScale(scale, false);
+        QCoreApplication::processEvents();
+        delegate->tick();
+        const int n = static_cast<int>(std::max(1.0, std::floor(static_cast<double>(scale) * ratio + 1e-9)));
+        EXPECT_EQ(delegate->fieldView->devicePixels(), n);
+        const QImage shot = delegate->fieldWindow->grab().toImage();
+        const auto isBlack = [&shot](int x, int y) { return qGray(shot.pixel(x, y)) < 128; };
+        // Game pixel (0, 0): the first black device pixel of column 0 below the menu bar.
+        const int barBottom = static_cast<int>(delegate->fieldWindow->menuBar()->height() * ratio);
+        int top = barBottom;
+        while (top < shot.height() && !isBlack(0, top))
+            ++top;
+        ASSERT_LT(top - barBottom, 2) << "the field starts right under the menu bar";
+        // Row 5 and column 5 of the field (clear of the box): every game pixel n device pixels long.
+        for (const bool across : {true, false}) {
+            const int length = across ? 512 : 322;
+            for (int i = 0, at = 0; i < length; ++i) {
+                for (int k = 0; k < n; ++k, ++at) {
+                    const bool shown = across ? isBlack(at, top + 5 * n) : isBlack(5 * n, top + at);
+                    ASSERT_EQ(shown, (i + 5) % 2 == 0) << (across ? "column " : "row ") << i << ", device pixel " << k;
+                }
+            }
+        }
+        // The box's content lies exactly over field pixels (97, 35) on.
+        for (int h = 0; h < 300; ++h)
+            ASSERT_EQ(isBlack((97 + h) * n, top + (35 + 5) * n), (h + 5) % 2 == 0) << "ball speed column " << h;
+
+        // A pointer on the top-left device pixel of a game pixel is in that pixel.
+        const QPointF window = delegate->fieldWindow->mapToGlobal(QPointF(0, 0));
+        for (const QPoint pixel : {QPoint(0, 0), QPoint(511, 321), QPoint(200, 7)}) {
+            const QPointF at = window + QPointF(pixel.x() * n, top + pixel.y() * n) / ratio;
+            QMouseEvent move(QEvent::MouseMove, delegate->fieldView->mapFromGlobal(at), at, Qt::NoButton, Qt::NoButton,
+                             Qt::NoModifier);
+            QApplication::sendEvent(delegate->fieldView.get(), &move);
+            const QuickDraw::Point p = delegate->host->mouse(delegate->game->window(WindowID::field));
+            EXPECT_TRUE(p.h == pixel.x() && p.v == pixel.y()) << p.h << ", " << p.v;
+        }
+    }
+}
+
+TEST(AppDelegateScaling, GamePixelsAreEvenSquaresOnFractionallyScaledDesktops) {
+    testApplication();
+    for (const char* factor : {"1.25", "1.5", "1.75"}) {
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::fromLatin1(factor));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=AppDelegateTest.GamePixelsAreEvenSquaresAndThePointerFindsThem")});
+        ASSERT_TRUE(child.waitForFinished(300000)) << factor;
+        const QString output = QString::fromUtf8(child.readAll());
+        EXPECT_EQ(child.exitCode(), 0) << "QT_SCALE_FACTOR " << factor << "\n" << output.toStdString();
+        EXPECT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << factor;
     }
 }
 
