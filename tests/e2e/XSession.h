@@ -1,7 +1,8 @@
 // XSession: a private Xvfb display with the game running on it, driven through xdotool.
 //
 // Screens are read back from the game's ORDNIX_DUMP directory (field.png, menus.txt, written once a
-// second), so every check sees what the game itself drew and published.
+// second), so every check sees what the game itself drew and published; what the screen shows is
+// read from the X server's framebuffer.
 #pragma once
 
 #include <chrono>
@@ -63,6 +64,9 @@ public:
     // The dump: menus.txt as id -> line (and "ready" -> "true"/"false"), field.png as an image.
     std::map<QString, QString> menus() const;
     QImage field() const;
+    // The field as the screen shows it, one pixel per game pixel (sampled in the middle of each
+    // scale x scale square); read from the server's own framebuffer. Null when unavailable.
+    QImage fieldOnScreen() const;
     // Polls `condition` every 100 ms until it holds or `limit` passes.
     static bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit);
 
@@ -70,6 +74,8 @@ private:
     bool started_ = false;
     int number_ = 0;
     QProcess xvfb_;
+    // Where Xvfb keeps its framebuffer as an XWD file.
+    QTemporaryDir framebuffer_;
     std::unique_ptr<QProcess> game_;
     std::unique_ptr<QTemporaryDir> directory_;
     QPoint fieldOrigin_;
