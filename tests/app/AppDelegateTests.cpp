@@ -276,10 +276,6 @@ TEST_F(AppDelegateTest, EveryMenuFitsTheBarAndTheFieldKeepsItsSizeAndPlace) {
             EXPECT_EQ(QRect(delegate->fieldView->mapTo(&window, QPoint(0, 0)), delegate->fieldView->size()),
                       QRect(0, menus.height(), 512 * s, 322 * s));
             EXPECT_EQ(window.height(), menus.height() + 322 * s);
-            // The pointer still maps to the game pixel under it.
-            press(delegate->fieldView.get(), QPoint(511 * s, 321 * s), QEvent::MouseMove);
-            const QuickDraw::Point p = delegate->host->mouse(delegate->game->window(WindowID::field));
-            EXPECT_TRUE(p.v == 321 && p.h == 511) << p.v << ", " << p.h << " at scale " << scale;
         }
     }
     delegate.reset();
@@ -389,12 +385,6 @@ TEST_F(AppDelegateTest, OnlyPressesInTheFieldAndTheBoxesAreGameClicks) {
     EXPECT_FALSE(host.button());
     press(ok, QPoint(3, 3), QEvent::MouseButtonRelease);
     EXPECT_FALSE(host.button());
-
-    // The pointer is read in field pixels through the field rectangle the delegate keeps current.
-    delegate->setScale(2, false);
-    press(delegate->fieldView.get(), QPoint(5, 3), QEvent::MouseMove);
-    const QuickDraw::Point p = host.mouse(delegate->game->window(WindowID::field));
-    EXPECT_TRUE(p.v == 1 && p.h == 2) << p.v << ", " << p.h;
 }
 
 TEST_F(AppDelegateTest, CursorHidesNestAndTheViewsGetTheScaledCursor) {
