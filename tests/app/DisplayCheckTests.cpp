@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "DisplayCheck.h"
 
 namespace {
@@ -29,23 +26,3 @@ TEST(DisplayCheck, ADisplayServerOrAServerlessPlatformIsNeeded) {
 }
 
 } // namespace
-
-TEST(DisplayCheck, AStartUpFailureIsOneLineWithQtsReasons) {
-    struct Case {
-        std::vector<std::string> messages;
-        std::string reason;
-    };
-    const std::vector<Case> cases = {
-        {{"could not connect to display :397",
-          "This application failed to start.\n\nAvailable platform plugins are: xcb, offscreen.\n\n"},
-         "could not connect to display :397; This application failed to start. Available platform plugins are: "
-         "xcb, offscreen."},
-        {{"  \n", "Could not find the Qt platform plugin \"nosuch\" in \"\""},
-         "Could not find the Qt platform plugin \"nosuch\" in \"\""},
-        {{}, "no reason given"},
-    };
-    for (const Case& c : cases) {
-        const std::string line = DisplayCheck::startUpFailure(c.messages);
-        EXPECT_EQ(line, "Ordnix needs a graphical desktop, but Qt could not start one: " + c.reason);
-    }
-}
