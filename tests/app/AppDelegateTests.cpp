@@ -323,9 +323,13 @@ TEST_F(AppDelegateTest, GamePixelsAreEvenSquaresAndThePointerFindsThem) {
                 }
             }
         }
-        // The box's content lies exactly over field pixels (97, 35) on.
+        // The box's content lies exactly over field pixels (97, 35) on, inside a frame of 1 black, 2 white,
+        // 2 black and 3 white game pixels.
+        const int row = top + (35 + 5) * n;
         for (int h = 0; h < 300; ++h)
-            ASSERT_EQ(isBlack((97 + h) * n, top + (35 + 5) * n), (h + 5) % 2 == 0) << "ball speed column " << h;
+            ASSERT_EQ(isBlack((97 + h) * n, row), (h + 5) % 2 == 0) << "ball speed column " << h;
+        for (int k = 0; k < 8 * n; ++k)
+            ASSERT_EQ(isBlack((97 - 8) * n + k, row), k < n || (k >= 3 * n && k < 5 * n)) << "frame, device pixel " << k;
 
         // A pointer on the top-left device pixel of a game pixel is in that pixel.
         const QPointF window = delegate->fieldWindow->mapToGlobal(QPointF(0, 0));
