@@ -26,6 +26,7 @@
 #include "BoxWindow.h"
 #include "ClassicDialog.h"
 #include "ScreenView.h"
+#include "TickSchedule.h"
 #include "ToolboxTypes.h"
 
 class Ordnix;
@@ -87,9 +88,10 @@ public:
     // Records the pointer and the button in the host; `receiver` is the object the event is for.
     void mouseEvent(QObject* receiver, const QMouseEvent& event);
     void tick();
-    // Milliseconds from tick `ticks` to the next one. Timers count whole milliseconds, so the intervals
-    // alternate between 16 and 17 such that every 60 ticks take exactly one second.
-    static int64_t tickInterval(int64_t ticks);
+    // The game thread waits for input alone: show what it drew, then let the tick rest (the
+    // diagnostic dump keeps it running). It woke up: tick again.
+    void gameSleeps();
+    void gameWakes();
     void applyCursor();
     void showCursor(bool visible);
     void runAlert(int64_t id);
@@ -122,6 +124,10 @@ private:
     void beginSheet(std::unique_ptr<ClassicDialog> sheet);
     void endSheet();
 
+    void startTicks();
+
+    TickSchedule schedule;
+    bool ticking = false;
     bool gameStarted = false;
     bool quitting = false;
 };
