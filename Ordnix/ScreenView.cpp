@@ -1,9 +1,12 @@
 #include "ScreenView.h"
 
+#include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 ScreenView::ScreenView(const Window& window, QWidget* parent) : QWidget(parent), window_(window) {
@@ -32,8 +35,36 @@ bool ScreenView::refresh() {
         drawnChangeCount = bitmap.changeCount();
         pixels = bitmap.snapshot();
     }
-    shown_ = displayImage(pixels, bitmap.width(), bitmap.height());
-    update();
+    const int64_t width = bitmap.width(), height = bitmap.height();
+    if (drawnPixels_.size() != pixels.size() || shown_.width() != width || shown_.height() != height) {
+        shown_ = displayImage(pixels, width, height);
+        drawnPixels_ = std::move(pixels);
+        update();
+        return true;
+    }
+    // Only the pixels that changed are converted and repainted: a flying ball is a few squares a tick,
+    // and scaling the whole field for it would cost most of the flight's CPU.
+    int64_t top = height, bottom = -1, left = width, right = -1;
+    for (int64_t y = 0; y < height; ++y) {
+        const uint8_t* now = pixels.data() + y * width;
+        uint8_t* before = drawnPixels_.data() + y * width;
+        if (std::memcmp(now, before, static_cast<size_t>(width)) == 0)
+            continue;
+        auto* row = reinterpret_cast<QRgb*>(shown_.scanLine(static_cast<int>(y)));
+        for (int64_t x = 0; x < width; ++x) {
+            if (now[x] == before[x])
+                continue;
+            before[x] = now[x];
+            row[x] = now[x] != 0 ? 0xFF000000u : 0xFFFFFFFFu;
+            left = std::min(left, x);
+            right = std::max(right, x);
+        }
+        top = std::min(top, y);
+        bottom = y;
+    }
+    if (bottom >= 0)
+        update(static_cast<int>(left * scale), static_cast<int>(top * scale), static_cast<int>((right - left + 1) * scale),
+               static_cast<int>((bottom - top + 1) * scale));
     return true;
 }
 
@@ -63,10 +94,14 @@ QImage ScreenView::displayImage(std::span<const uint8_t> pixels, int64_t width, 
     return result;
 }
 
-void ScreenView::paintEvent(QPaintEvent*) {
+void ScreenView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(rect(), shown_);
+    // The exposed part only, widened to whole game pixels.
+    const int s = static_cast<int>(scale);
+    const QRect exposed = event->rect();
+    const QRect source(QPoint(exposed.left() / s, exposed.top() / s), QPoint(exposed.right() / s, exposed.bottom() / s));
+    painter.drawImage(QRect(source.topLeft() * s, source.size() * s), shown_, source);
 }
 
 void ScreenView::mousePressEvent(QMouseEvent* event) { event->accept(); }

@@ -2,13 +2,14 @@
 //
 // The view redraws only when the bitmap's changeCount moved since the last redraw or the bitmap has
 // flashes (XOR drawing undone between two samples, which the snapshot shows once). It takes the
-// snapshot under screenLock, converts it once into a Format_RGB32 image (Qt's native raster format,
-// so painting needs no further conversion) and paints that image scaled with nearest-neighbour
-// sampling. Presses are accepted here, so they never travel on to the widgets behind.
+// snapshot under screenLock, converts the pixels that changed since the last one into a Format_RGB32
+// image (Qt's native raster format, so painting needs no further conversion) and repaints only their
+// bounding rectangle, scaled with nearest-neighbour sampling. Presses are accepted here, so they never travel on to the widgets behind.
 #pragma once
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include <QImage>
 #include <QWidget>
@@ -46,4 +47,6 @@ protected:
 
 private:
     QImage shown_;
+    // The snapshot shown_ was made from; empty before the first.
+    std::vector<uint8_t> drawnPixels_;
 };

@@ -75,7 +75,7 @@ for _ in $(seq "$RUNS"); do
   for who in game bare; do
     if [ $who = game ]; then launch "$GAME"; else launch "$BARE"; fi
     echo "$MAP_MS" >>"$SCRATCH/$who-map"
-    sleep "$(awk -v m="$MAP_MS" 'BEGIN { s = 5 - m / 1000; print s > 0 ? s : 0 }')"
+    sleep "$(awk -v m="$MAP_MS" 'BEGIN { s = 5 - m / 1000; print (s > 0 ? s : 0) }')"
     rss_kib "$PID" >>"$SCRATCH/$who-rss"
     stop "$PID"
   done

@@ -1,8 +1,9 @@
 // launchmap program [arguments...]: starts the program and prints "<milliseconds> <pid>" once the X server maps
 // a top-level window of that process (the MapNotify of the root's child whose _NET_WM_PID is the program's). The
-// program keeps running; exit status 1 when it ends or maps nothing within 60 s, 2 without a display.
+// program keeps running, its standard streams on /dev/null; exit status 1 when it ends or maps nothing within 60 s, 2 without a display.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,7 +52,12 @@ int main(int argc, char** argv) {
     const double start = nowMs();
     const pid_t child = fork();
     if (child == 0) {
+        // The program outlives this launcher: it must not hold the caller's pipes open.
         close(ConnectionNumber(display));
+        const int nothing = open("/dev/null", O_RDWR);
+        dup2(nothing, STDIN_FILENO);
+        dup2(nothing, STDOUT_FILENO);
+        dup2(nothing, STDERR_FILENO);
         execvp(argv[1], argv + 1);
         _exit(127);
     }

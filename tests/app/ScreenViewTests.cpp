@@ -54,6 +54,40 @@ TEST(ScreenView, RedrawsOnlyWhenTheBitmapChangedOrHasFlashes) {
     }
     EXPECT_TRUE(view.refresh());
     EXPECT_TRUE(white(view.shownImage().pixel(12, 22)));
+
+    // Changes scattered over rows and columns, some undoing earlier ones: the view shows the bitmap.
+    qd.invertRect(QuickDraw::Rect(290, 140, 300, 150));
+    qd.invertRect(QuickDraw::Rect(5, 100, 200, 103));
+    {
+        std::lock_guard guard(QuickDraw::screenLock());
+        window.port().bitmap.setPixel(3, 4, false);
+    }
+    EXPECT_TRUE(view.refresh());
+    const QuickDraw::Bitmap& bitmap = window.port().bitmap;
+    for (int64_t y = 0; y < bitmap.height(); ++y)
+        for (int64_t x = 0; x < bitmap.width(); ++x)
+            ASSERT_EQ(black(view.shownImage().pixel(int(x), int(y))), bitmap.pixel(x, y)) << x << ", " << y;
+}
+
+TEST(ScreenView, APartialRepaintShowsWhatAWholeOneShows) {
+    testApplication();
+    Window window(WindowID::ballSpeed);
+    QuickDraw::QuickDrawContext qd(window.port());
+    qd.invertRect(QuickDraw::Rect(3, 5, 40, 9));
+    qd.invertRect(QuickDraw::Rect(100, 60, 103, 140));
+    ScreenView view(window);
+    view.setScale(2);
+    view.refresh();
+    const QImage whole = rendered(view);
+    // Exposed rectangles that start and end inside game pixels.
+    for (const QRect exposed : {QRect(5, 9, 77, 3), QRect(199, 119, 9, 161), QRect(0, 0, 1, 1)}) {
+        QImage part(view.size(), QImage::Format_RGB32);
+        part.fill(Qt::red);
+        view.render(&part, exposed.topLeft(), QRegion(exposed));
+        for (int y = exposed.top(); y <= exposed.bottom(); ++y)
+            for (int x = exposed.left(); x <= exposed.right(); ++x)
+                ASSERT_EQ(part.pixel(x, y), whole.pixel(x, y)) << x << ", " << y;
+    }
 }
 
 TEST(ScreenView, ImagesMapSetPixelsToBlackAndRejectTooFewBytes) {
