@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # make measure: the running game against a bare Qt 6 window of the same stack (bench/desktop), under Xvfb.
-# Prints
+# Prints the figures of each program, then
 #   ratio startup = X          median exec-to-first-map of the game over the bare window's
 #   extra rss_mib = Y          median resident set 5 s after start, the game's minus the bare window's
 #   idle cpu_percent = Z       the game's own CPU time (all threads) over 30 s idle between battles
@@ -44,12 +44,11 @@ export XDG_RUNTIME_DIR="$SCRATCH/runtime" XDG_CONFIG_HOME="$SCRATCH/config" HOME
 unset DBUS_SESSION_BUS_ADDRESS SDL_AUDIODRIVER ORDNIX_DUMP || true
 
 TICK=$(getconf CLK_TCK)
-# Starts a program; sets MAP_MS and PID.
+# Starts a program; sets MAP_MS, PID and MAP_CPU_MS (its CPU time until the map).
 launch() {
   local line
   line=$("$LAUNCH" "$@") || { echo "measure: $1 mapped no window" >&2; exit 1; }
-  MAP_MS=${line% *}
-  PID=${line#* }
+  read -r MAP_MS PID MAP_CPU_MS <<<"$line"
   STARTED+=("$PID")
 }
 stop() {
@@ -71,10 +70,12 @@ cpu_percent() {
 
 # Startup and resident set, the two programs alternating.
 : >"$SCRATCH/game-map"; : >"$SCRATCH/bare-map"; : >"$SCRATCH/game-rss"; : >"$SCRATCH/bare-rss"
+: >"$SCRATCH/game-cpu"; : >"$SCRATCH/bare-cpu"
 for _ in $(seq "$RUNS"); do
   for who in game bare; do
     if [ $who = game ]; then launch "$GAME"; else launch "$BARE"; fi
     echo "$MAP_MS" >>"$SCRATCH/$who-map"
+    echo "$MAP_CPU_MS" >>"$SCRATCH/$who-cpu"
     sleep "$(awk -v m="$MAP_MS" 'BEGIN { s = 5 - m / 1000; print (s > 0 ? s : 0) }')"
     rss_kib "$PID" >>"$SCRATCH/$who-rss"
     stop "$PID"
@@ -83,6 +84,7 @@ done
 GAME_MAP=$(median <"$SCRATCH/game-map"); BARE_MAP=$(median <"$SCRATCH/bare-map")
 GAME_RSS=$(median <"$SCRATCH/game-rss"); BARE_RSS=$(median <"$SCRATCH/bare-rss")
 echo "startup ms: game $GAME_MAP (runs $(paste -sd' ' "$SCRATCH/game-map")), bare $BARE_MAP (runs $(paste -sd' ' "$SCRATCH/bare-map"))"
+echo "startup cpu ms: game $(median <"$SCRATCH/game-cpu"), bare $(median <"$SCRATCH/bare-cpu")"
 echo "rss MiB: game $(awk -v k="$GAME_RSS" 'BEGIN { printf "%.1f", k / 1024 }'), bare $(awk -v k="$BARE_RSS" 'BEGIN { printf "%.1f", k / 1024 }')"
 
 # Idle between battles: the game at its menus, the pointer resting over the field.

@@ -1,5 +1,7 @@
-// launchmap program [arguments...]: starts the program and prints "<milliseconds> <pid>" once the X server maps
-// a top-level window of that process (the MapNotify of the root's child whose _NET_WM_PID is the program's). The
+// launchmap program [arguments...]: starts the program and prints "<milliseconds> <pid> <cpu milliseconds>" once the
+// X server maps a top-level window of that process (the MapNotify of the root's child whose _NET_WM_PID is the
+// program's); the last figure is the CPU time all its threads had used by then, which the machine's load does not
+// change as much as the first. The
 // program keeps running, its standard streams on /dev/null; exit status 1 when it ends or maps nothing within 60 s, 2 without a display.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -8,8 +10,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <dirent.h>
+
 #include <cstdio>
 #include <ctime>
+#include <string>
 
 namespace {
 
@@ -33,6 +38,28 @@ long windowPid(Display* display, Window window) {
     if (data)
         XFree(data);
     return pid;
+}
+
+// Nanoseconds on a CPU of every thread of `pid`, from the scheduler's statistics.
+double cpuMs(pid_t pid) {
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR* directory = opendir(tasks.c_str());
+    if (!directory)
+        return -1;
+    double total = 0;
+    while (const dirent* entry = readdir(directory)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        FILE* file = std::fopen((tasks + "/" + entry->d_name + "/schedstat").c_str(), "r");
+        if (!file)
+            continue;
+        unsigned long long ns = 0;
+        if (std::fscanf(file, "%llu", &ns) == 1)
+            total += static_cast<double>(ns);
+        std::fclose(file);
+    }
+    closedir(directory);
+    return total / 1e6;
 }
 
 } // namespace
@@ -75,7 +102,7 @@ int main(int argc, char** argv) {
             continue;
         const double mapped = nowMs();
         if (windowPid(display, event.xmap.window) == child) {
-            std::printf("%.1f %d\n", mapped - start, static_cast<int>(child));
+            std::printf("%.1f %d %.1f\n", mapped - start, static_cast<int>(child), cpuMs(child));
             return 0;
         }
     }
