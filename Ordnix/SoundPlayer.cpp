@@ -86,16 +86,20 @@ constexpr std::array<int8_t, 256> base64Values() {
 
 } // namespace
 
-SoundPlayer::SoundPlayer() : SoundPlayer(Sounds::base64()) {}
+SoundPlayer::SoundPlayer() = default;
 
-SoundPlayer::SoundPlayer(const std::map<int64_t, std::string>& sounds) {
-    for (const auto& [id, text] : sounds) {
-        auto bytes = decodeBase64(text);
-        if (!bytes)
-            continue;
-        if (auto samples = makeBuffer(*bytes))
-            buffers[id] = std::make_shared<const Buffer>(std::move(*samples));
-    }
+SoundPlayer::SoundPlayer(const std::map<int64_t, std::string>& sounds) : givenSounds(sounds) {}
+
+void SoundPlayer::decode() const {
+    std::call_once(decoded, [this] {
+        for (const auto& [id, text] : givenSounds ? *givenSounds : Sounds::base64()) {
+            auto bytes = decodeBase64(text);
+            if (!bytes)
+                continue;
+            if (auto samples = makeBuffer(*bytes))
+                buffers[id] = std::make_shared<const Buffer>(std::move(*samples));
+        }
+    });
 }
 
 SoundPlayer::~SoundPlayer() {
@@ -244,6 +248,7 @@ std::optional<std::vector<uint8_t>> SoundPlayer::decodeBase64(std::string_view t
 }
 
 void SoundPlayer::play(int64_t id) {
+    decode();
     const auto found = buffers.find(id);
     if (found == buffers.end())
         return;
@@ -287,6 +292,7 @@ void SoundPlayer::setVolume(int64_t value) {
 }
 
 std::shared_ptr<const SoundPlayer::Buffer> SoundPlayer::buffer(int64_t id) const {
+    decode();
     const auto found = buffers.find(id);
     return found == buffers.end() ? nullptr : found->second;
 }

@@ -8,7 +8,8 @@
 // and the window never waits for them. A sound played while the output opens starts once it is open.
 //
 // API as the host uses it (all calls from the game thread except construction and destruction):
-//   SoundPlayer()                  prepares the sounds (call on the main thread, once per host)
+//   SoundPlayer()                  notes the sounds; they are decoded when first needed (call on the main thread,
+//                                  once per host)
 //   int64_t volume() const         the volume last stored, 0..7 (3 at start)
 //   void setVolume(int64_t value)  clamps into 0..7, stores it; output gain becomes value / 7
 //   void play(int64_t id)          queues the sound with that id behind any playing one; unknown ids do nothing
@@ -50,7 +51,8 @@ public:
     // A decoded, resampled sound ready for the output: one float per output frame.
     using Buffer = std::vector<float>;
 
-    // Decodes and resamples every sound of `sounds` (id -> base64 text); the default is the embedded set.
+    // Plays the sounds of `sounds` (id -> base64 text), decoded and resampled on first use; the default is the
+    // embedded set.
     SoundPlayer();
     explicit SoundPlayer(const std::map<int64_t, std::string>& sounds);
     ~SoundPlayer();
@@ -93,7 +95,12 @@ private:
     void startOpening();
     void openDevice();
 
-    std::map<int64_t, std::shared_ptr<const Buffer>> buffers;
+    // Decodes every sound once, on first use: a game that stays silent keeps no sample in memory.
+    void decode() const;
+
+    std::optional<std::map<int64_t, std::string>> givenSounds; // none: the embedded set
+    mutable std::once_flag decoded;
+    mutable std::map<int64_t, std::shared_ptr<const Buffer>> buffers;
 
     // Written by the opening thread before it reports `open` or `failed`, read after that.
     bool audioInitialised = false;
