@@ -1,8 +1,8 @@
-# Ordnix: make run | make test | make bench
+# Ordnix: make run | make test | make bench | make measure
 JOBS ?= 2
 CMAKE ?= cmake
 
-.PHONY: deps build run test bench clean
+.PHONY: deps build run test bench measure clean
 
 deps:
 	@bash tools/install-deps.sh
@@ -27,6 +27,9 @@ bench: deps
 	  echo "== $$b"; ./build/bench/bench/$$b 2>&1 | tee -a build/bench/bench.log || exit 1; \
 	done
 	@echo "== ratios"; grep -E '^(ratio|battle) ' build/bench/bench.log || true
+
+measure: deps
+	JOBS=$(JOBS) bash tools/measure.sh
 
 clean:
 	rm -rf build

@@ -148,11 +148,12 @@ void AppDelegate::launch(bool startGame) {
     qApp->installEventFilter(this);
 
     timer.setTimerType(Qt::PreciseTimer);
-    timer.setInterval(static_cast<int>(tickInterval(0)));
+    timer.setSingleShot(true);
     connect(&timer, &QTimer::timeout, this, &AppDelegate::tick, Qt::UniqueConnection);
     if (!startGame)
         return;
-    timer.start();
+    ticking = true;
+    startTicks();
 
     // The thread holds the game and the host until run() returns, then lets go of both before it
     // says it rests, so neither is ever destroyed on the game thread.
@@ -305,11 +306,11 @@ void AppDelegate::mouseEvent(QObject* receiver, const QMouseEvent& event) {
     host->mouseMoved(pointer);
 }
 
-int64_t AppDelegate::tickInterval(int64_t ticks) { return (ticks + 1) * 1000 / 60 - ticks * 1000 / 60; }
+void AppDelegate::startTicks() { timer.start(static_cast<int>(schedule.restart(TickSchedule::now()))); }
 
 void AppDelegate::tick() {
-    // First, so that the work below does not delay the next tick.
-    timer.setInterval(static_cast<int>(tickInterval(ticks + 1)));
+    if (ticking)
+        timer.start(static_cast<int>(schedule.next(TickSchedule::now())));
     // Asking the display server for the pointer is a round trip; it is only worth it while the game
     // reads the pointer. Pointer events keep the position current in any case.
     if (host->pointerWanted())
@@ -330,6 +331,21 @@ QPointF AppDelegate::pointerNow() const {
     const QPointF sampled = QCursor::pos();
     const QPointF difference = sampled - lastPointer;
     return std::abs(difference.x()) < 1 && std::abs(difference.y()) < 1 ? lastPointer : sampled;
+}
+
+void AppDelegate::gameSleeps() {
+    if (fieldView)
+        fieldView->refresh();
+    for (auto& [id, entry] : boxes)
+        if (!entry.window->isHidden())
+            entry.window->contentView().refresh();
+    if (dumpDirectory.isEmpty())
+        timer.stop();
+}
+
+void AppDelegate::gameWakes() {
+    if (ticking && !timer.isActive())
+        startTicks();
 }
 
 void AppDelegate::applyCursor() {
@@ -552,6 +568,7 @@ void AppDelegate::quit() {
     if (quitting)
         return;
     quitting = true;
+    ticking = false;
     timer.stop();
     host->beginQuit();
     if (gameStarted && !host->waitForGameToRest(std::chrono::milliseconds(700))) {

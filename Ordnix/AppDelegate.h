@@ -27,6 +27,7 @@
 #include "BoxWindow.h"
 #include "ClassicDialog.h"
 #include "ScreenView.h"
+#include "TickSchedule.h"
 #include "ToolboxTypes.h"
 
 class Ordnix;
@@ -93,9 +94,10 @@ public:
     void tick();
     // The pointer's screen position now, as finely as it is known.
     QPointF pointerNow() const;
-    // Milliseconds from tick `ticks` to the next one. Timers count whole milliseconds, so the intervals
-    // alternate between 16 and 17 such that every 60 ticks take exactly one second.
-    static int64_t tickInterval(int64_t ticks);
+    // The game thread waits for input alone: show what it drew, then let the tick rest (the
+    // diagnostic dump keeps it running). It woke up: tick again.
+    void gameSleeps();
+    void gameWakes();
     void applyCursor();
     void showCursor(bool visible);
     void runAlert(int64_t id);
@@ -130,6 +132,10 @@ private:
 
     // The last pointer event's position (fractional on a fractionally scaled desktop).
     QPointF lastPointer;
+    void startTicks();
+
+    TickSchedule schedule;
+    bool ticking = false;
     bool gameStarted = false;
     bool quitting = false;
 };

@@ -51,11 +51,13 @@ int64_t AppHost::nextTickEdge(int64_t microseconds) {
 
 int64_t AppHost::tickCount() {
     parkIfQuitting();
+    readsTime = true;
     return tickAt(uptimeMicroseconds());
 }
 
 void AppHost::spin(int64_t passes) {
     parkIfQuitting();
+    readsTime = true;
     const int64_t deadline = uptimeMicroseconds() + std::max<int64_t>(passes, 0) * 10;
     for (;;) {
         const int64_t left = deadline - uptimeMicroseconds();
@@ -73,6 +75,13 @@ void AppHost::spin(int64_t passes) {
 
 void AppHost::idle() {
     parkIfQuitting();
+    const bool waitsForInput = polled && !readsTime;
+    polled = false;
+    readsTime = false;
+    if (waitsForInput) {
+        waitForInput();
+        return;
+    }
     const int64_t edge = nextTickEdge(uptimeMicroseconds());
     {
         std::unique_lock guard(lock);
@@ -83,11 +92,24 @@ void AppHost::idle() {
     parkIfQuitting();
 }
 
+void AppHost::waitForInput() {
+    queue([](AppDelegate& app) { app.gameSleeps(); });
+    {
+        std::unique_lock guard(lock);
+        // Input that came after the first poll may not have been seen: then this returns at once.
+        const uint64_t seen = polledSerial;
+        wake.wait(guard, [this, seen] { return quitRequested.load() || inputSerial != seen; });
+    }
+    parkIfQuitting();
+    queue([](AppDelegate& app) { app.gameWakes(); });
+}
+
 // ---- mouse and menus ----
 
 bool AppHost::button() {
     parkIfQuitting();
     std::lock_guard guard(lock);
+    notePoll();
     const bool result = down || clickPending;
     clickPending = false;
     return result;
@@ -95,6 +117,7 @@ bool AppHost::button() {
 
 QuickDraw::Point AppHost::mouse(const Window& in) {
     parkIfQuitting();
+    readsTime = true;
     lastPointerRead = tickAt(uptimeMicroseconds());
     ScreenPoint pointer;
     ScreenRect field;
@@ -118,6 +141,7 @@ QuickDraw::Point AppHost::mouse(const Window& in) {
 std::optional<int64_t> AppHost::takeMenuChoice() {
     parkIfQuitting();
     std::lock_guard guard(lock);
+    notePoll();
     if (menuChoices.empty())
         return std::nullopt;
     const int64_t choice = menuChoices.front();
@@ -220,6 +244,14 @@ void AppHost::closeDialog(const Dialog&) {
 }
 
 int64_t AppHost::waitForHit() {
+    // Nothing on the screen changes while the game waits for a click.
+    queue([](AppDelegate& app) { app.gameSleeps(); });
+    const int64_t item = takeHit();
+    queue([](AppDelegate& app) { app.gameWakes(); });
+    return item;
+}
+
+int64_t AppHost::takeHit() {
     for (;;) {
         // Signals of hits that a new alert or dialog discarded are absorbed here: a wake-up with no hit
         // left simply waits again.
@@ -248,6 +280,7 @@ void AppHost::setSoundVolume(int64_t volume) {
 
 void AppHost::playSound(int64_t id) {
     parkIfQuitting();
+    readsTime = true;
     sound->play(id);
 }
 
@@ -258,6 +291,7 @@ void AppHost::stopSound() {
 
 bool AppHost::soundDone() {
     parkIfQuitting();
+    readsTime = true;
     return sound->soundDone();
 }
 
@@ -338,6 +372,12 @@ bool AppHost::pointerWanted() {
 }
 
 void AppHost::noteInput() { ++inputSerial; }
+
+void AppHost::notePoll() {
+    if (!polled)
+        polledSerial = inputSerial;
+    polled = true;
+}
 
 void AppHost::queue(Work work) {
     // The item holds the host strongly and finds the delegate when it runs.

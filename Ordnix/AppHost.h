@@ -47,7 +47,10 @@ public:
     // ---- MacHost: called on the game thread ----
     int64_t tickCount() override;
     void spin(int64_t passes) override;
-    // Waits for new input or the next tick edge, whichever comes first.
+    // Waits for new input or the next tick edge, whichever comes first. While the core only polls
+    // for input (button, menu choices) and reads nothing that changes by itself (the clock, the
+    // pointer, the sound), nothing can change before new input arrives: then it waits for input
+    // alone, and the main thread's tick rests meanwhile.
     void idle() override;
     bool button() override;
     QuickDraw::Point mouse(const Window& in) override;
@@ -127,7 +130,10 @@ private:
     void parkIfQuitting();
     [[noreturn]] void park();
     int64_t waitForHit();
+    int64_t takeHit();
     void noteInput(); // with lock held
+    void notePoll();  // with lock held
+    void waitForInput();
 
     std::unique_ptr<SoundPlayer> sound;
 
@@ -147,6 +153,11 @@ private:
     uint64_t inputSerial = 0;
     std::atomic<bool> quitRequested{false};
     std::shared_ptr<Rest> rest_ = std::make_shared<Rest>();
+    // What the core did since its last idle (game thread only): polled for input, and the input
+    // serial at its first poll; read something that changes without input.
+    bool polled = false;
+    uint64_t polledSerial = 0;
+    bool readsTime = true;
     // The tick of the game's last mouse() call; -1 before the first.
     std::atomic<int64_t> lastPointerRead{-1};
 };

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 ScreenView::ScreenView(const Window& window, QWidget* parent) : QWidget(parent), window_(window) {
@@ -79,8 +81,39 @@ bool ScreenView::refresh() {
         showingFlashes_ = bitmap.hasFlashes();
         pixels = bitmap.snapshot();
     }
-    shown_ = displayImage(pixels, bitmap.width(), bitmap.height());
-    update();
+    const int64_t width = bitmap.width(), height = bitmap.height();
+    if (drawnPixels_.size() != pixels.size() || shown_.width() != width || shown_.height() != height) {
+        shown_ = displayImage(pixels, width, height);
+        drawnPixels_ = std::move(pixels);
+        update();
+        return true;
+    }
+    // Only the pixels that changed are converted and repainted: a flying ball is a few squares a tick,
+    // and scaling the whole field for it would cost most of the flight's CPU.
+    int64_t top = height, bottom = -1, left = width, right = -1;
+    for (int64_t y = 0; y < height; ++y) {
+        const uint8_t* now = pixels.data() + y * width;
+        uint8_t* before = drawnPixels_.data() + y * width;
+        if (std::memcmp(now, before, static_cast<size_t>(width)) == 0)
+            continue;
+        auto* row = reinterpret_cast<QRgb*>(shown_.scanLine(static_cast<int>(y)));
+        for (int64_t x = 0; x < width; ++x) {
+            if (now[x] == before[x])
+                continue;
+            before[x] = now[x];
+            row[x] = now[x] != 0 ? 0xFF000000u : 0xFFFFFFFFu;
+            left = std::min(left, x);
+            right = std::max(right, x);
+        }
+        top = std::min(top, y);
+        bottom = y;
+    }
+    if (bottom >= 0) {
+        const double points = pointsPerPixel();
+        const QRectF changed(imageOffset() + QPointF(static_cast<double>(left), static_cast<double>(top)) * points,
+                             QSizeF(static_cast<double>(right - left + 1), static_cast<double>(bottom - top + 1)) * points);
+        update(changed.toAlignedRect());
+    }
     return true;
 }
 

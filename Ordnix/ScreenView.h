@@ -3,13 +3,15 @@
 // The view redraws when the bitmap's changeCount moved since the last redraw or the bitmap has
 // flashes (XOR drawing undone between two samples, which the snapshot shows once), and once more on
 // the refresh after a flashed image, so that a flash stays on screen for one refresh only. It takes the
-// snapshot under screenLock, converts it once into a Format_RGB32 image (Qt's native raster format,
-// so painting needs no further conversion) and paints that image scaled with nearest-neighbour
-// sampling. Presses are accepted here, so they never travel on to the widgets behind.
+// snapshot under screenLock, converts the pixels that changed since the last one into a Format_RGB32
+// image (Qt's native raster format, so painting needs no further conversion) and repaints only their
+// bounding rectangle, scaled with nearest-neighbour sampling. Presses are accepted here, so they never
+// travel on to the widgets behind.
 #pragma once
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include <QImage>
 #include <QPoint>
@@ -69,4 +71,6 @@ private:
     QImage shown_;
     // The image shown holds flashes: the next refresh shows the true pixels.
     bool showingFlashes_ = false;
+    // The snapshot shown_ was made from; empty before the first.
+    std::vector<uint8_t> drawnPixels_;
 };

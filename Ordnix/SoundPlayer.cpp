@@ -3,6 +3,7 @@
 #include "Sounds.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 #include <syslog.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <limits>
 #include <new>
+#include <string>
 #include <type_traits>
 
 static_assert(std::is_same_v<SDL_AudioDeviceID, uint32_t>);
@@ -21,6 +23,56 @@ void reportNoSound(const char* reason) {
     std::fprintf(stderr, "Ordnix: no sound (%s)\n", reason);
     std::fflush(stderr);
     syslog(LOG_WARNING, "Ordnix: no sound (%s)", reason);
+}
+
+// The few SDL calls the player makes, found in libSDL2 at run time. SDL's header supplies the types
+// only; the program does not link SDL.
+struct Sdl {
+    decltype(&SDL_GetError) getError = nullptr;
+    decltype(&SDL_SetHint) setHint = nullptr;
+    decltype(&SDL_InitSubSystem) initSubSystem = nullptr;
+    decltype(&SDL_QuitSubSystem) quitSubSystem = nullptr;
+    decltype(&SDL_OpenAudioDevice) openAudioDevice = nullptr;
+    decltype(&SDL_PauseAudioDevice) pauseAudioDevice = nullptr;
+    decltype(&SDL_CloseAudioDevice) closeAudioDevice = nullptr;
+    // Frees what SDL keeps for the calling thread (SDL 2.0.16 on; null before).
+    decltype(&SDL_TLSCleanup) tlsCleanup = nullptr;
+    // Why the library is unusable; empty when it loaded.
+    std::string failure;
+};
+
+template <typename Function>
+bool find(void* library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    return function != nullptr;
+}
+
+// Loaded once and never unloaded: SDL's threads and the sound servers' libraries outlive any player.
+const Sdl& sdl() {
+    static const Sdl loaded = [] {
+        Sdl result;
+        void* library = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (!library) {
+            const char* error = dlerror();
+            result.failure = error ? error : "libSDL2-2.0.so.0 cannot be loaded";
+            return result;
+        }
+        if (!(find(library, "SDL_GetError", result.getError) && find(library, "SDL_SetHint", result.setHint) &&
+              find(library, "SDL_InitSubSystem", result.initSubSystem) &&
+              find(library, "SDL_QuitSubSystem", result.quitSubSystem) &&
+              find(library, "SDL_OpenAudioDevice", result.openAudioDevice) &&
+              find(library, "SDL_PauseAudioDevice", result.pauseAudioDevice) &&
+              find(library, "SDL_CloseAudioDevice", result.closeAudioDevice))) {
+            result.failure = "libSDL2-2.0.so.0 lacks the audio functions";
+            return result;
+        }
+        find(library, "SDL_TLSCleanup", result.tlsCleanup);
+        // SDL would otherwise turn SIGINT and SIGTERM into events nobody reads, and the game could not
+        // be stopped from a terminal.
+        result.setHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        return result;
+    }();
+    return loaded;
 }
 
 constexpr std::array<int8_t, 256> base64Values() {
@@ -34,31 +86,76 @@ constexpr std::array<int8_t, 256> base64Values() {
 
 } // namespace
 
-SoundPlayer::SoundPlayer() : SoundPlayer(Sounds::base64()) {}
+SoundPlayer::SoundPlayer() = default;
 
-SoundPlayer::SoundPlayer(const std::map<int64_t, std::string>& sounds) {
-    for (const auto& [id, text] : sounds) {
-        auto bytes = decodeBase64(text);
-        if (!bytes)
-            continue;
-        if (auto samples = makeBuffer(*bytes))
-            buffers[id] = std::make_shared<const Buffer>(std::move(*samples));
-    }
-    openDevice();
+SoundPlayer::SoundPlayer(const std::map<int64_t, std::string>& sounds) : givenSounds(sounds) {}
+
+void SoundPlayer::decode() const {
+    std::call_once(decoded, [this] {
+        for (const auto& [id, text] : givenSounds ? *givenSounds : Sounds::base64()) {
+            auto bytes = decodeBase64(text);
+            if (!bytes)
+                continue;
+            if (auto samples = makeBuffer(*bytes))
+                buffers[id] = std::make_shared<const Buffer>(std::move(*samples));
+        }
+    });
 }
 
 SoundPlayer::~SoundPlayer() {
+    if (opener.joinable())
+        opener.join();
     // Closing waits for the audio thread, so no callback can reach this object afterwards.
     if (device != 0)
-        SDL_CloseAudioDevice(device);
+        sdl().closeAudioDevice(device);
     if (audioInitialised)
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        sdl().quitSubSystem(SDL_INIT_AUDIO);
+}
+
+bool SoundPlayer::running() {
+    startOpening();
+    std::unique_lock guard(openLock);
+    opened.wait(guard, [this] { return output == Output::open || output == Output::failed; });
+    return output == Output::open;
+}
+
+void SoundPlayer::startOpening() {
+    {
+        std::lock_guard guard(openLock);
+        if (output != Output::closed)
+            return;
+        output = Output::opening;
+    }
+    opener = std::thread([this] {
+        openDevice();
+        // The thread ends here; SDL's memory for it (its error text) would be lost.
+        if (sdl().tlsCleanup)
+            sdl().tlsCleanup();
+    });
 }
 
 void SoundPlayer::openDevice() {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        reportNoSound(SDL_GetError());
-        return;
+    const auto finish = [this](Output state) {
+        if (state == Output::failed) {
+            std::lock_guard guard(lock);
+            silent = true;
+            pendingCount = 0;
+            queue.clear();
+        }
+        {
+            std::lock_guard guard(openLock);
+            output = state;
+        }
+        opened.notify_all();
+    };
+    const Sdl& library = sdl();
+    if (!library.failure.empty()) {
+        reportNoSound(library.failure.c_str());
+        return finish(Output::failed);
+    }
+    if (library.initSubSystem(SDL_INIT_AUDIO) != 0) {
+        reportNoSound(library.getError());
+        return finish(Output::failed);
     }
     audioInitialised = true;
 
@@ -71,14 +168,15 @@ void SoundPlayer::openDevice() {
     wanted.userdata = this;
     SDL_AudioSpec obtained{};
     // No allowed changes: SDL converts to whatever the hardware wants, so the callback always sees this format.
-    device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    device = library.openAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (device == 0) {
-        reportNoSound(SDL_GetError());
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        reportNoSound(library.getError());
+        library.quitSubSystem(SDL_INIT_AUDIO);
         audioInitialised = false;
-        return;
+        return finish(Output::failed);
     }
-    SDL_PauseAudioDevice(device, 0);
+    library.pauseAudioDevice(device, 0);
+    finish(Output::open);
 }
 
 std::optional<SoundPlayer::Buffer> SoundPlayer::makeBuffer(std::span<const uint8_t> bytes) {
@@ -150,37 +248,23 @@ std::optional<std::vector<uint8_t>> SoundPlayer::decodeBase64(std::string_view t
 }
 
 void SoundPlayer::play(int64_t id) {
+    decode();
     const auto found = buffers.find(id);
-    if (found == buffers.end() || device == 0)
+    if (found == buffers.end())
         return;
-    int64_t bufferGeneration = 0;
-    {
-        std::lock_guard guard(lock);
-        ++pendingCount;
-        bufferGeneration = currentGeneration;
-    }
-    SDL_LockAudioDevice(device);
-    queue.push_back(Scheduled{found->second, 0, bufferGeneration});
-    SDL_UnlockAudioDevice(device);
+    startOpening();
+    std::lock_guard guard(lock);
+    if (silent)
+        return;
+    ++pendingCount;
+    queue.push_back(Scheduled{found->second, 0});
 }
 
 void SoundPlayer::stop() {
-    int64_t wasPending = 0;
-    {
-        std::lock_guard guard(lock);
-        ++currentGeneration;
-        wasPending = pendingCount;
-        pendingCount = 0;
-    }
-    if (wasPending < 1 || device == 0)
-        return;
-    // Dropped buffers still report their completion, from the audio thread as finished ones do; their old
-    // generation makes it harmless.
-    SDL_LockAudioDevice(device);
-    for (const Scheduled& scheduled : queue)
-        dropped.push_back(scheduled.generation);
+    std::lock_guard guard(lock);
+    ++currentGeneration;
+    pendingCount = 0;
     queue.clear();
-    SDL_UnlockAudioDevice(device);
 }
 
 int64_t SoundPlayer::pending() const {
@@ -208,6 +292,7 @@ void SoundPlayer::setVolume(int64_t value) {
 }
 
 std::shared_ptr<const SoundPlayer::Buffer> SoundPlayer::buffer(int64_t id) const {
+    decode();
     const auto found = buffers.find(id);
     return found == buffers.end() ? nullptr : found->second;
 }
@@ -218,31 +303,23 @@ void SoundPlayer::audioCallback(void* userdata, uint8_t* stream, int length) {
 }
 
 void SoundPlayer::render(float* out, size_t frames) {
-    for (int64_t droppedGeneration : dropped)
-        complete(droppedGeneration);
-    dropped.clear();
-
     const float volumeGain = gain.load();
     size_t written = 0;
-    while (written < frames && !queue.empty()) {
-        Scheduled& current = queue.front();
-        const Buffer& samples = *current.samples;
-        const size_t count = std::min(frames - written, samples.size() - current.position);
-        for (size_t i = 0; i < count; ++i)
-            out[written + i] = samples[current.position + i] * volumeGain;
-        written += count;
-        current.position += count;
-        if (current.position == samples.size()) {
-            const int64_t finishedGeneration = current.generation;
-            queue.pop_front();
-            complete(finishedGeneration);
+    {
+        std::lock_guard guard(lock);
+        while (written < frames && !queue.empty()) {
+            Scheduled& current = queue.front();
+            const Buffer& samples = *current.samples;
+            const size_t count = std::min(frames - written, samples.size() - current.position);
+            for (size_t i = 0; i < count; ++i)
+                out[written + i] = samples[current.position + i] * volumeGain;
+            written += count;
+            current.position += count;
+            if (current.position == samples.size()) {
+                queue.pop_front();
+                --pendingCount;
+            }
         }
     }
     std::fill(out + written, out + frames, 0.0f);
-}
-
-void SoundPlayer::complete(int64_t bufferGeneration) {
-    std::lock_guard guard(lock);
-    if (bufferGeneration == currentGeneration)
-        --pendingCount;
 }

@@ -3,8 +3,13 @@
 // The game's one voice: five sampled sounds played through SDL2 audio, one after another, with a count of the
 // sounds still playing so that the game can wait for them.
 //
+// SDL2 is loaded with dlopen, and the output opened on a thread of its own, only when the first sound is
+// played (or running() asks): a game that stays silent never loads SDL and the sound servers it brings,
+// and the window never waits for them. A sound played while the output opens starts once it is open.
+//
 // API as the host uses it (all calls from the game thread except construction and destruction):
-//   SoundPlayer()                  opens the audio output (call on the main thread, once per host)
+//   SoundPlayer()                  notes the sounds; they are decoded when first needed (call on the main thread,
+//                                  once per host)
 //   int64_t volume() const         the volume last stored, 0..7 (3 at start)
 //   void setVolume(int64_t value)  clamps into 0..7, stores it; output gain becomes value / 7
 //   void play(int64_t id)          queues the sound with that id behind any playing one; unknown ids do nothing
@@ -13,15 +18,17 @@
 //   int64_t pending() const        sounds played and not yet finished (read under the player's lock)
 //
 // Invariants:
-// - pending counts one per accepted play and one down per finished buffer of the current generation; stop resets it
-//   to 0 and starts a new generation, so completions of dropped buffers (still reported, on the audio thread) change
-//   nothing.
-// - When no output device opens, "Ordnix: no sound (<reason>)" goes once to syslog and stderr; play and stop then do
-//   nothing, pending stays 0 and the volume is still stored.
-// - Locks: `lock` guards pending and generation only and is never held while calling SDL. The audio callback runs
-//   under SDL's device lock and takes `lock` inside it; the reverse order never happens.
+// - pending counts one per accepted play and one down per finished buffer; stop resets it to 0, drops the queue and
+//   starts a new generation.
+// - When no output device opens (or libSDL2 cannot be loaded), "Ordnix: no sound (<reason>)" goes once to syslog and
+//   stderr; what was played meanwhile is dropped, play and stop then do nothing, pending stays 0 and the volume is
+//   still stored.
+// - Locks: `lock` guards pending, generation and the queue and is never held while calling SDL. The audio callback
+//   runs under SDL's device lock and takes `lock` inside it; the reverse order never happens. `openLock` guards the
+//   opening state only.
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -31,6 +38,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 class SoundPlayer {
@@ -43,7 +51,8 @@ public:
     // A decoded, resampled sound ready for the output: one float per output frame.
     using Buffer = std::vector<float>;
 
-    // Decodes and resamples every sound of `sounds` (id -> base64 text); the default is the embedded set.
+    // Plays the sounds of `sounds` (id -> base64 text), decoded and resampled on first use; the default is the
+    // embedded set.
     SoundPlayer();
     explicit SoundPlayer(const std::map<int64_t, std::string>& sounds);
     ~SoundPlayer();
@@ -60,8 +69,9 @@ public:
     int64_t volume() const;
     void setVolume(int64_t value);
 
-    // True when the output device opened; otherwise the player is silent.
-    bool running() const { return device != 0; }
+    // Opens the output unless done already and waits for it: true when a device opened; otherwise the player is
+    // silent.
+    bool running();
     // The prepared buffer of a sound id, or null when it has none.
     std::shared_ptr<const Buffer> buffer(int64_t id) const;
 
@@ -75,27 +85,38 @@ private:
     struct Scheduled {
         std::shared_ptr<const Buffer> samples;
         size_t position = 0;
-        int64_t generation = 0;
     };
+    enum class Output { closed, opening, open, failed };
 
     // The device callback (SDL_AudioCallback); it runs on SDL's audio thread under SDL's device lock.
     static void audioCallback(void* userdata, uint8_t* stream, int length);
     void render(float* out, size_t frames);
-    void complete(int64_t bufferGeneration);
+    // Starts opening the output on its own thread unless that has begun.
+    void startOpening();
     void openDevice();
 
-    std::map<int64_t, std::shared_ptr<const Buffer>> buffers;
+    // Decodes every sound once, on first use: a game that stays silent keeps no sample in memory.
+    void decode() const;
+
+    std::optional<std::map<int64_t, std::string>> givenSounds; // none: the embedded set
+    mutable std::once_flag decoded;
+    mutable std::map<int64_t, std::shared_ptr<const Buffer>> buffers;
+
+    // Written by the opening thread before it reports `open` or `failed`, read after that.
     bool audioInitialised = false;
     uint32_t device = 0; // SDL_AudioDeviceID, 0 when no device opened
+
+    std::mutex openLock;
+    std::condition_variable opened;
+    Output output = Output::closed;
+    std::thread opener;
 
     mutable std::mutex lock;
     int64_t pendingCount = 0;
     int64_t currentGeneration = 0;
+    bool silent = false; // no device opened: nothing is queued any more
+    std::deque<Scheduled> queue;
 
     std::atomic<int64_t> storedVolume{3};
     std::atomic<float> gain{3.0f / 7.0f};
-
-    // Touched only under SDL's device lock (by play, stop and the callback).
-    std::deque<Scheduled> queue;
-    std::vector<int64_t> dropped;
 };

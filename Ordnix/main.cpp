@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <SDL.h>
 #include <QApplication>
 #include <QSocketNotifier>
 
@@ -77,9 +76,6 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("ordnix"));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // SDL would otherwise turn SIGINT and SIGTERM into events nobody reads, and the game could not be
-    // stopped from a terminal.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     catchTerminationSignals();
 
     AppDelegate delegate;

@@ -208,19 +208,6 @@ TEST_F(AppDelegateTest, TheTickDumpsOnceASecondOnlyWhenAsked) {
     EXPECT_EQ(QDir(directory.path()).entryList(QDir::Files), QStringList({"field.png", "menus.txt"}));
 }
 
-TEST(AppDelegateTick, SixtyTicksTakeExactlyOneSecond) {
-    // Whole-millisecond intervals: each 16 or 17 ms, and any 60 in a row add up to 1000 ms.
-    for (int64_t start : {int64_t{0}, int64_t{1}, int64_t{7}, int64_t{59}, int64_t{60}, int64_t{123'456}}) {
-        int64_t total = 0;
-        for (int64_t n = start; n < start + 60; ++n) {
-            const int64_t interval = AppDelegate::tickInterval(n);
-            EXPECT_TRUE(interval == 16 || interval == 17) << "tick " << n << ": " << interval;
-            total += interval;
-        }
-        EXPECT_EQ(total, 1000) << "from tick " << start;
-    }
-}
-
 TEST_F(AppDelegateTest, BoxWindowsSitOverTheFieldAtEachScale) {
     struct Case {
         int64_t scale;

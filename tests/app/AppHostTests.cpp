@@ -193,6 +193,33 @@ TEST(AppHost, IdleWithoutInputLastsUntilTheTickMoves) {
     }
 }
 
+TEST(AppHost, IdleWaitsForInputAloneWhileTheGameOnlyPollsForInput) {
+    CollectingHost h;
+    std::atomic<int> passes{0};
+    std::thread game([&h, &passes] {
+        while (!h.host->button()) {
+            h.host->takeMenuChoice();
+            h.host->idle();
+            ++passes;
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // The first idle may still wait for the tick; every later one waits for input.
+    EXPECT_LE(passes.load(), 1);
+    const size_t before = h.queued();
+    h.host->mousePressed({1, 1});
+    game.join();
+    EXPECT_EQ(h.queued(), before + 1) << "the main thread hears that the game woke up";
+    h.host->mouseReleased({1, 1});
+
+    // Reading the clock between polls keeps every idle to one tick: this loop ends without input.
+    const int64_t start = h.host->tickCount();
+    while (h.host->tickCount() < start + 3) {
+        h.host->button();
+        h.host->idle();
+    }
+}
+
 TEST(AppHost, QuittingParksTheGameThreadInEveryBlockingState) {
     const Dialog outs(1000);
     const std::vector<std::pair<const char*, std::function<void(AppHost&)>>> cases = {

@@ -73,6 +73,27 @@ TEST(ScreenView, AFlashIsShownForOneRefreshAndThenTheTruePixels) {
     }
 }
 
+TEST(ScreenView, APartialRepaintShowsWhatAWholeOneShows) {
+    testApplication();
+    Window window(WindowID::ballSpeed);
+    QuickDraw::QuickDrawContext qd(window.port());
+    qd.invertRect(QuickDraw::Rect(3, 5, 40, 9));
+    qd.invertRect(QuickDraw::Rect(100, 60, 103, 140));
+    ScreenView view(window);
+    view.setScale(2);
+    view.refresh();
+    const QImage whole = rendered(view);
+    // Exposed rectangles that start and end inside game pixels.
+    for (const QRect exposed : {QRect(5, 9, 77, 3), QRect(199, 119, 9, 161), QRect(0, 0, 1, 1)}) {
+        QImage part(view.size(), QImage::Format_RGB32);
+        part.fill(Qt::red);
+        view.render(&part, exposed.topLeft(), QRegion(exposed));
+        for (int y = exposed.top(); y <= exposed.bottom(); ++y)
+            for (int x = exposed.left(); x <= exposed.right(); ++x)
+                ASSERT_EQ(part.pixel(x, y), whole.pixel(x, y)) << x << ", " << y;
+    }
+}
+
 TEST(ScreenView, ImagesMapSetPixelsToBlackAndRejectTooFewBytes) {
     testApplication();
     const std::vector<uint8_t> pixels = {1, 0, 0, 7, 0, 1};

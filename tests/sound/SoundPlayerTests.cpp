@@ -1,6 +1,7 @@
 // The player on SDL's headless audio drivers: counting, generations, volume, the output itself, no device.
 #include "SoundTest.h"
 
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -33,9 +34,19 @@ struct DummyDriver : ::testing::Test {
     void SetUp() override { setenv("SDL_AUDIODRIVER", "dummy", 1); }
 };
 
+bool sdlLoaded() {
+    void* library = dlopen("libSDL2-2.0.so.0", RTLD_LAZY | RTLD_NOLOAD);
+    if (library)
+        dlclose(library);
+    return library != nullptr;
+}
+
+// The first test of the program: no player has opened the output before it.
 TEST_F(DummyDriver, TwoCannonShotsPlayOneAfterTheOther) {
     SoundPlayer player;
+    EXPECT_FALSE(sdlLoaded()) << "SDL is loaded when the first sound plays, not before";
     ASSERT_TRUE(player.running());
+    EXPECT_TRUE(sdlLoaded());
     EXPECT_EQ(player.volume(), 3);
     for (const auto& [written, read] : {std::pair{9, 7}, {-2, 0}, {5, 5}}) {
         player.setVolume(written);
