@@ -29,9 +29,9 @@ fuzz: deps
 
 bench: deps
 	$(CMAKE) -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DORDNIX_BUILD_TESTS=ON -DORDNIX_BUILD_BENCH=ON -DORDNIX_SANITIZE=OFF
-	$(CMAKE) --build build/bench -j $(JOBS) --target quickdraw_bench text_bench battle_bench
+	$(CMAKE) --build build/bench -j $(JOBS) --target quickdraw_bench text_bench battle_bench play_bench
 	@rm -f build/bench/bench.log
-	@for b in quickdraw_bench text_bench battle_bench; do \
+	@for b in quickdraw_bench text_bench battle_bench play_bench; do \
 	  echo "== $$b"; ./build/bench/bench/$$b 2>&1 | tee -a build/bench/bench.log || exit 1; \
 	done
 	@echo "== ratios"; grep -E '^(ratio|battle) ' build/bench/bench.log || true
