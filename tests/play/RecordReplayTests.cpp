@@ -265,6 +265,14 @@ TEST(RecordReplay, DamagedFilesAndDivergenceAreReported) {
     EXPECT_EQ(partial.truncation, truncated.truncation);
     EXPECT_FALSE(partial.checkpoints.empty());
 
+    // A path that cannot be written is reported before the game starts.
+    try {
+        RecordingHost(std::make_shared<ScriptedHost>(), "/nonexistent-directory/session.rec");
+        ADD_FAILURE() << "no error for an unwritable path";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("/nonexistent-directory/session.rec"), std::string::npos) << e.what();
+    }
+
     // The same calls but one: the replay stops at that call and names both.
     std::vector<HostEvent> calls;
     for (RecordingCursor cursor(recording); auto item = cursor.next();)
