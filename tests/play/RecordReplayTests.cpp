@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <limits>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -250,6 +252,34 @@ TEST(RecordReplay, DamagedFilesAndDivergenceAreReported) {
             ADD_FAILURE() << "read without an error";
         } catch (const RecordingError& e) {
             EXPECT_EQ(e.offset, c.offset) << e.what();
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+        }
+    }
+
+    // Answers no host gives are damage too: the game would trip over them.
+    const struct {
+        HostEvent call;
+        const char* message;
+    } impossible[] = {
+        {{HostOp::mouse, 256, 40000, 0}, "position out of range"},
+        {{HostOp::button, 0, 2}, "not a yes or no"},
+        {{HostOp::modalDialog, 1000, 0}, "dialog item out of range"},
+        {{HostOp::soundVolume, 0, 8}, "volume out of range"},
+        {{HostOp::secondsSince1970, 0, std::bit_cast<int64_t>(std::numeric_limits<double>::quiet_NaN())},
+         "clock out of range"},
+        {{HostOp::tickCount, 0, 5}, "tick 5 before tick 9"},
+    };
+    for (const auto& c : impossible) {
+        SCOPED_TRACE(c.message);
+        RecordingWriter writer(recording.header);
+        writer.append({HostOp::tickCount, 0, 9});
+        writer.flush();
+        writer.append(c.call);
+        writer.finish();
+        try {
+            RecordingReader::read(writer.bytes());
+            ADD_FAILURE() << "read without an error";
+        } catch (const RecordingError& e) {
             EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
         }
     }
