@@ -92,7 +92,7 @@ Session recordSession(double minutes) {
 }
 
 const Session& longSession() {
-    static const Session session = recordSession(3);
+    static const Session session = recordSession(10);
     return session;
 }
 
