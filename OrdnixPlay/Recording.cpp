@@ -158,6 +158,16 @@ StreamItem decodeItem(Input& in, int64_t& lastTick, bool havePrevious, bool& isR
         item.checkpoint.hash = in.fixed(8, "a checkpoint");
         return item;
     }
+    if (tag == tagInterrupted) {
+        item.kind = StreamItem::Kind::interrupted;
+        const std::optional<HostOp> op = hostOpFromRaw(in.byte("an ended call"));
+        if (!op)
+            throw RecordingError(at, "unknown op in an ended call");
+        item.event.op = *op;
+        if (hostOpHasArgument(*op))
+            item.event.arg = in.signedVarint("an ended call");
+        return item;
+    }
     if (tag == tagEnd) {
         item.kind = StreamItem::Kind::end;
         return item;
@@ -201,7 +211,7 @@ StreamItem decodeItem(Input& in, int64_t& lastTick, bool havePrevious, bool& isR
 
 // Checks every item of a chunk; returns whether it holds the end-of-session item (which must be last).
 // previousTick carries the last tick across chunks: ticks never go back.
-bool validateChunk(std::span<const uint8_t> items, int64_t chunkOffset, int64_t& previousTick) {
+bool validateChunk(std::span<const uint8_t> items, int64_t chunkOffset, int64_t& previousTick, bool& interrupted) {
     // Offsets inside a chunk are reported as the chunk's offset in the file plus the decoded offset.
     Input in(items, 0);
     int64_t lastTick = 0;
@@ -222,6 +232,9 @@ bool validateChunk(std::span<const uint8_t> items, int64_t chunkOffset, int64_t&
                     in.fail("data after the end of the session");
                 return true;
             }
+            if (item.kind == StreamItem::Kind::call && interrupted)
+                throw RecordingError(at, "a call after the session ended");
+            interrupted = interrupted || item.kind == StreamItem::Kind::interrupted;
             if (item.kind == StreamItem::Kind::call)
                 havePrevious = true;
         }
@@ -430,6 +443,17 @@ void RecordingWriter::checkpoint(const Checkpoint& checkpoint) {
     last_.reset();
 }
 
+void RecordingWriter::interrupted(HostOp op, int64_t arg) {
+    if (finished_)
+        return;
+    emitRepeat();
+    raw_.push_back(tagInterrupted);
+    raw_.push_back(static_cast<uint8_t>(op));
+    if (hostOpHasArgument(op))
+        putSigned(raw_, arg);
+    last_.reset();
+}
+
 void RecordingWriter::flush() {
     emitRepeat();
     if (raw_.empty())
@@ -496,6 +520,7 @@ Recording RecordingReader::read(std::span<const uint8_t> bytes) {
         throw RecordingError(clockAt, "start-up clock out of range");
     int64_t totalRaw = 0;
     int64_t previousTick = 0;
+    bool interrupted = false;
     while (in.left() > 0) {
         const int64_t at = in.offset();
         std::ostringstream where;
@@ -537,7 +562,7 @@ Recording RecordingReader::read(std::span<const uint8_t> bytes) {
             throw RecordingError(dataAt, "chunk does not decompress to its declared " + std::to_string(raw) +
                                              " bytes");
         totalRaw += raw;
-        const bool end = validateChunk(chunk.items, at, previousTick);
+        const bool end = validateChunk(chunk.items, at, previousTick, interrupted);
         rec.chunks.push_back(std::move(chunk));
         if (end) {
             if (in.left() != 0)

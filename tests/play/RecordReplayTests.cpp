@@ -207,13 +207,15 @@ TEST(RecordReplay, AWholeScriptedGameReplaysExactly) {
     EXPECT_GT(frames, 100);
 }
 
-// A short session: start-up, one battle started and stopped, quit.
+// A short session: start-up, one battle started and stopped, then the host ends the session from
+// inside a call, as the desktop does when the window closes.
 Recording shortSession(std::vector<uint8_t>& bytes) {
     RecordedGame g(4711);
     g.host->chooseMenu(262, 1);
     g.host->waitForMenuPoll();
     g.host->chooseMenu(262, 2);
-    g.host->quit();
+    g.host->waitForMenuPoll();
+    g.host->endScenario();
     EXPECT_TRUE(g.play());
     bytes = g.recorder->writer().bytes();
     return g.recording();
@@ -308,11 +310,13 @@ TEST(RecordReplay, DamagedFilesAndDivergenceAreReported) {
     // Rewritten item by item with one call or one checkpoint changed: the replay stops at the changed
     // call naming both calls, or runs on and reports the changed checkpoint as the first mismatch.
     std::vector<StreamItem> items;
-    int64_t callCount = 0;
+    int64_t callCount = 0, endedInCall = 0;
     for (RecordingCursor cursor(recording); auto item = cursor.next();) {
         items.push_back(*item);
         callCount += item->kind == StreamItem::Kind::call ? item->repeat : 0;
+        endedInCall += item->kind == StreamItem::Kind::interrupted ? 1 : 0;
     }
+    EXPECT_EQ(endedInCall, 1);
     const auto rewritten = [&](int64_t changedCall, bool changeCheckpoint) {
         RecordingWriter writer(recording.header);
         int64_t call = 0;
@@ -325,6 +329,8 @@ TEST(RecordReplay, DamagedFilesAndDivergenceAreReported) {
                 checkpointChanged = true;
                 writer.checkpoint(c);
             }
+            if (item.kind == StreamItem::Kind::interrupted)
+                writer.interrupted(item.event.op, item.event.arg);
             for (int64_t i = 0; item.kind == StreamItem::Kind::call && i < item.repeat; ++i, ++call)
                 writer.append(call == changedCall ? HostEvent{HostOp::sysBeep} : item.event);
         }
