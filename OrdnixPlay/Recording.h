@@ -22,8 +22,9 @@
 //   0x42     end of session: the recording is complete
 //   0x43     the session was ended from outside during a call (the host unwound the game from it):
 //            the op byte, then the argument when the op carries one; only checkpoints and the end follow
-// The writer ends a chunk at every battle end, at least every 600 ticks of host time, when its raw
-// bytes pass chunkTarget, and at the end of the session; each chunk is written and synced at once.
+// The writer ends a chunk when told (RecordingHost does at every battle end and after 600 ticks or 10 s
+// of wall time), when its raw bytes pass chunkTarget, and at the end of the session; each chunk is
+// written and synced at once.
 #pragma once
 
 #include <cstdint>
