@@ -14,13 +14,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QSaveFile>
 #include <QScreen>
 #include <QWindow>
 
 #include "Cursors.h"
 #include "Dialogs.h"
 #include "GameThread.h"
+#include "ScreenDump.h"
 #include "Ordnix.h"
 #include "Settings.h"
 
@@ -473,41 +473,15 @@ QString AppDelegate::menusText(const std::vector<MenuState>& states, bool ready)
            (ready ? QStringLiteral("true") : QStringLiteral("false")) + QLatin1Char('\n');
 }
 
-namespace {
-
-void writePng(const QDir& directory, const QString& name, const Window& window) {
-    const QuickDraw::Bitmap& bitmap = window.port().bitmap;
-    std::vector<uint8_t> bits;
-    {
-        std::lock_guard guard(QuickDraw::screenLock());
-        bits = bitmap.bits();
-    }
-    const QImage image = ScreenView::image(bits, bitmap.width(), bitmap.height());
-    if (image.isNull())
-        return;
-    QSaveFile file(directory.filePath(name + QStringLiteral(".png")));
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    if (image.save(&file, "PNG"))
-        file.commit();
-}
-
-} // namespace
-
 void AppDelegate::dump(const QString& directory) {
     const QDir dir(directory);
     if (!dir.exists() || !fieldView)
         return;
-    writePng(dir, windowName(WindowID::field), fieldView->window_);
+    std::vector<const Window*> shown;
     for (const auto& [id, entry] : boxes)
         if (!entry.window->isHidden())
-            writePng(dir, windowName(id), entry.window->contentView().window_);
-    QSaveFile file(dir.filePath(QStringLiteral("menus.txt")));
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    const QByteArray text = menusText(menuStates, host->isReady()).toUtf8();
-    if (file.write(text) == text.size())
-        file.commit();
+            shown.push_back(&entry.window->contentView().window_);
+    ScreenDump::write(dir, fieldView->window_, shown, menuStates, host->isReady());
 }
 
 // ---- quitting ----

@@ -7,6 +7,7 @@ PACKAGES=(
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   qt6-base-dev
   libsdl2-dev
+  libgif-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils
 )
