@@ -9,6 +9,7 @@ PACKAGES=(
   libsdl2-dev
   libgif-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  zlib1g-dev clang
   xvfb xdotool x11-utils
 )
 

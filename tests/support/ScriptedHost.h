@@ -1,5 +1,8 @@
 // ScriptedHost: a MacHost for tests, with virtual time, scripted input and a record of every call.
 //
+// The virtual clock and the model of input, dialogs and sounds are VirtualHost's (OrdnixPlay); this
+// class adds the script, the call record, the time limit and the assertion helpers.
+//
 // The game runs on the test thread: the test calls game.run() (or a single game method) through
 // host->run(...), and every MacHost call the core makes is answered from the host's state and script.
 // Nothing sleeps and nothing is random: a whole game plays in milliseconds, the same way every time.
@@ -68,38 +71,9 @@
 
 #include "MacHost.h"
 #include "ToolboxTypes.h"
+#include "VirtualHost.h"
 
-enum class HostOp : int64_t {
-    tickCount,
-    spin,
-    idle,
-    button,
-    mouse,
-    takeMenuChoice,
-    setReadyForMenus,
-    flushEvents,
-    showWindow,
-    hideWindow,
-    menusChanged,
-    setCursor,
-    showCursor,
-    alert,
-    openDialog,
-    dialogChanged,
-    modalDialog,
-    closeDialog,
-    soundVolume,
-    setSoundVolume,
-    playSound,
-    stopSound,
-    soundDone,
-    sysBeep,
-    secondsSince1970,
-};
-inline constexpr int64_t hostOpCount = static_cast<int64_t>(HostOp::secondsSince1970) + 1;
-const char* hostOpName(HostOp op);
-
-class ScriptedHost : public MacHost {
+class ScriptedHost : public VirtualHost {
 public:
     // Thrown out of a host call when the scenario cannot go on (time limit, nothing left to answer a
     // blocking dialog). run() turns it into a test failure; GoogleTest reports it too if uncaught.
@@ -138,16 +112,8 @@ public:
 
     ScriptedHost();
 
-    // ---- configuration (before the run) ----
+    // ---- configuration (before the run; the clock, seed, dialogs and sounds are VirtualHost's) ----
     void setTimeLimitTicks(int64_t ticks);
-    void setIdleMicroseconds(int64_t micros);
-    void setCallMicroseconds(int64_t micros);
-    // Chooses the wall clock so that the game's start-up seeds its generator with exactly `seed`.
-    void setRandSeed(int32_t seed);
-    void setWallClock(double secondsSince1970);
-    void setKnownDialogs(std::set<int64_t> ids);
-    // A sound id that plays for `ticks`; ids not set (by default all but 128..132) have no sound.
-    void setSoundTicks(int64_t id, int64_t ticks);
 
     // ---- running ----
     // Calls body; a ScriptFailure becomes a test failure (false), a ScenarioEnd counts as success.
@@ -195,50 +161,23 @@ public:
     bool offerMenuChoice(int64_t choice); // true when queued, false when dropped
     void offerDialogHit(int64_t item);
 
-    // ---- what the core did ----
-    int64_t clockMicroseconds() const { return clock_; }
-    int64_t ticks() const;
+    // ---- what the core did (the host's current state is VirtualHost's) ----
     const std::vector<LogEntry>& log() const { return log_; }
     int64_t calls(HostOp op) const { return callCounts_[static_cast<size_t>(op)]; }
-    // Contract breaches seen (e.g. showWindow for a window already shown, closeDialog with none open,
-    // a publication that leaves out a menu published before, playSound while the volume is 0).
-    const std::vector<std::string>& protocolErrors() const { return protocolErrors_; }
 
     const std::vector<WindowEvent>& windowEvents() const { return windowEvents_; }
-    bool windowShown(WindowID id) const { return shownWindows_.count(id) != 0; }
 
     const std::vector<std::vector<MenuState>>& menuPublications() const { return menuPublications_; }
-    // The last published state (empty before the first publication); nullptr for an unknown menu.
-    const std::vector<MenuState>& menus() const;
-    const MenuState* menu(int64_t id) const;
-    bool readyForMenus() const { return ready_; }
-    // Ready, nothing queued, and the core's last look at the queue found it empty: it is waiting.
-    bool corePollsForMenus() const { return ready_ && menuQueue_.empty() && polledEmpty_; }
-    const std::deque<int64_t>& queuedMenuChoices() const { return menuQueue_; }
     const std::vector<int64_t>& deliveredMenuChoices() const { return delivered_; }
-    // Choices offered while the core was not ready, or discarded by setReadyForMenus(false).
-    const std::vector<int64_t>& droppedMenuChoices() const { return dropped_; }
-
-    bool buttonDown() const { return down_; }
-    bool pressRemembered() const { return remembered_; }
-    QuickDraw::Point mouseGlobal() const { return mouse_; }
 
     const std::vector<CursorKind>& cursorChanges() const { return cursors_; }
-    CursorKind cursor() const { return cursors_.empty() ? CursorKind::arrow : cursors_.back(); }
-    int64_t cursorHideDepth() const { return hideDepth_; }
-    bool cursorVisible() const { return hideDepth_ == 0; }
 
     const std::vector<DialogRecord>& dialogs() const { return dialogs_; }
     const std::vector<AlertRecord>& alerts() const { return alerts_; }
-    // The id of the open dialog or the alert being shown.
-    std::optional<int64_t> openDialogID() const;
-    const std::deque<int64_t>& pendingHits() const { return hits_; }
 
-    int64_t volume() const { return volume_; }
     const std::vector<int64_t>& volumeWrites() const { return volumeWrites_; }
     const std::vector<int64_t>& soundsPlayed() const { return soundsPlayed_; } // ids that had a sound
     int64_t stopSoundCount() const { return stops_; }
-    bool soundPlaying() const { return clock_ < soundEnd_; }
     int64_t beeps() const { return beeps_; }
 
     // Script progress.
@@ -247,32 +186,12 @@ public:
     int64_t stepsDone() const { return stepsDone_; }
     std::string nextStep() const;
 
-    // ---- MacHost ----
-    int64_t tickCount() override;
-    void spin(int64_t passes) override;
-    void idle() override;
-    bool button() override;
-    QuickDraw::Point mouse(const Window& in) override;
-    std::optional<int64_t> takeMenuChoice() override;
-    void setReadyForMenus(bool ready) override;
-    void flushEvents() override;
-    void showWindow(const Window& window) override;
-    void hideWindow(const Window& window) override;
-    void menusChanged(const std::vector<MenuState>& menus) override;
-    void setCursor(CursorKind kind) override;
-    void showCursor(bool visible) override;
-    int64_t alert(int64_t id) override;
-    void openDialog(const Dialog& dialog) override;
-    void dialogChanged(const Dialog& dialog) override;
-    int64_t modalDialog(const Dialog& dialog) override;
-    void closeDialog(const Dialog& dialog) override;
-    int64_t soundVolume() override;
-    void setSoundVolume(int64_t volume) override;
-    void playSound(int64_t id) override;
-    void stopSound() override;
-    bool soundDone() override;
-    void sysBeep() override;
-    double secondsSince1970() override;
+protected:
+    void beginCall(HostOp op, int64_t arg) override;
+    void callDone(const CallDetail& call) override;
+    void stateChanged() override { pump(); }
+    void clockMoved() override;
+    void awaitHit(const std::string& what) override;
 
 private:
     struct Step {
@@ -283,25 +202,13 @@ private:
 
     void addStep(std::string what, std::function<bool(const ScriptedHost&)> ready,
                  std::function<void(ScriptedHost&)> action);
-    // Records the call, charges its virtual time and runs the steps that are due.
-    void enter(HostOp op, int64_t arg, bool runDueSteps = true);
-    void advance(int64_t micros);
     void pump();
-    int64_t waitForHit(const std::string& what);
     [[noreturn]] void fail(const std::string& why) const;
     std::string recentCalls() const;
-    int64_t ticksAt(int64_t micros) const;
 
-    // configuration
     int64_t timeLimitTicks_;
-    int64_t idleMicros_ = 300;
-    int64_t callMicros_ = 1;
-    double wallClock_ = 0.0;
-    std::set<int64_t> knownDialogs_{1000, 1001, 1002};
-    std::map<int64_t, int64_t> soundTicks_;
 
-    // time and script
-    int64_t clock_ = 0;
+    // script
     std::deque<Step> steps_;
     int64_t stepsDone_ = 0;
     int64_t frontSince_ = 0;                 // clock when the first step became first in line
@@ -309,34 +216,18 @@ private:
     bool pumping_ = false;
     bool ended_ = false;
 
-    // input state
-    QuickDraw::Point mouse_{};
-    bool down_ = false;
-    bool remembered_ = false;
-    bool ready_ = false;
-    bool polledEmpty_ = false; // the core's last takeMenuChoice found no choice
-    std::deque<int64_t> menuQueue_;
-    std::deque<int64_t> hits_;
-
     // records
     std::vector<LogEntry> log_;
     std::vector<int64_t> callCounts_;
-    std::vector<std::string> protocolErrors_;
     std::vector<WindowEvent> windowEvents_;
-    std::set<WindowID> shownWindows_;
     std::vector<std::vector<MenuState>> menuPublications_;
     std::vector<int64_t> delivered_;
-    std::vector<int64_t> dropped_;
     std::vector<CursorKind> cursors_;
-    int64_t hideDepth_ = 0;
     std::vector<DialogRecord> dialogs_;
     std::optional<size_t> openDialog_;
-    std::optional<int64_t> showingAlert_;
     std::vector<AlertRecord> alerts_;
-    int64_t volume_ = 7;
     std::vector<int64_t> volumeWrites_;
     std::vector<int64_t> soundsPlayed_;
-    int64_t soundEnd_ = 0;
     int64_t stops_ = 0;
     int64_t beeps_ = 0;
 };

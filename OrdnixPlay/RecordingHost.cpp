@@ -1,0 +1,213 @@
+#include "RecordingHost.h"
+
+#include <bit>
+
+namespace {
+
+constexpr int64_t battleMenu = 262;
+constexpr size_t startBattleItem = 1;
+
+} // namespace
+
+int64_t menusHash(const std::vector<MenuState>& menus) {
+    uint64_t h = 14695981039346656037ull;
+    const auto mix = [&h](uint64_t v) { h = (h ^ v) * 1099511628211ull; };
+    for (const MenuState& menu : menus) {
+        mix(static_cast<uint64_t>(menu.id));
+        mix(menu.enabled ? 1 : 0);
+        for (size_t i = 0; i < menu.itemEnabled.size(); ++i)
+            mix((menu.itemEnabled[i] ? 2u : 0u) | (i < menu.itemChecked.size() && menu.itemChecked[i] ? 1u : 0u));
+    }
+    // 31 bits keep the varint short and the value positive.
+    return static_cast<int64_t>(h & 0x7FFFFFFF);
+}
+
+bool startBattleOffered(const std::vector<MenuState>& menus) {
+    for (const MenuState& menu : menus)
+        if (menu.id == battleMenu)
+            return menu.itemEnabled.size() > startBattleItem && menu.itemEnabled[startBattleItem];
+    return true;
+}
+
+RecordingHost::RecordingHost(std::shared_ptr<MacHost> inner, const std::string& path) : inner_(std::move(inner)) {
+    header_.gameVersion = ordnixGameVersion();
+    header_.startClock = inner_->secondsSince1970();
+    header_.faceName = resolvedFace().name;
+    header_.faceHash = resolvedFace().hash;
+    writer_ = std::make_unique<RecordingWriter>(header_, path);
+}
+
+void RecordingHost::record(HostOp op, int64_t arg, int64_t result, int64_t result2) {
+    if (!finished_)
+        writer_->append(HostEvent{op, arg, result, result2});
+}
+
+void RecordingHost::takeCheckpoint(CheckpointKind kind) {
+    if (finished_)
+        return;
+    const Checkpoint checkpoint{kind, lastTick_, windows_.hash()};
+    checkpoints_.push_back(checkpoint);
+    writer_->checkpoint(checkpoint);
+}
+
+void RecordingHost::finish() {
+    if (finished_)
+        return;
+    takeCheckpoint(CheckpointKind::sessionEnd);
+    writer_->finish();
+    finished_ = true;
+}
+
+int64_t RecordingHost::tickCount() {
+    const int64_t tick = inner_->tickCount();
+    record(HostOp::tickCount, 0, tick);
+    lastTick_ = tick;
+    if (tick - flushedAtTick_ >= flushTicks && !finished_) {
+        writer_->flush();
+        flushedAtTick_ = tick;
+    }
+    return tick;
+}
+
+void RecordingHost::spin(int64_t passes) {
+    inner_->spin(passes);
+    record(HostOp::spin, passes);
+}
+
+void RecordingHost::idle() {
+    inner_->idle();
+    record(HostOp::idle);
+}
+
+bool RecordingHost::button() {
+    const bool down = inner_->button();
+    record(HostOp::button, 0, down ? 1 : 0);
+    return down;
+}
+
+QuickDraw::Point RecordingHost::mouse(const Window& in) {
+    windows_.note(in);
+    const QuickDraw::Point point = inner_->mouse(in);
+    record(HostOp::mouse, rawValue(in.id()), point.h, point.v);
+    return point;
+}
+
+std::optional<int64_t> RecordingHost::takeMenuChoice() {
+    const std::optional<int64_t> choice = inner_->takeMenuChoice();
+    record(HostOp::takeMenuChoice, 0, choice.value_or(0), choice ? 1 : 0);
+    return choice;
+}
+
+void RecordingHost::setReadyForMenus(bool ready) {
+    inner_->setReadyForMenus(ready);
+    record(HostOp::setReadyForMenus, ready ? 1 : 0);
+}
+
+void RecordingHost::flushEvents() {
+    inner_->flushEvents();
+    record(HostOp::flushEvents);
+}
+
+void RecordingHost::showWindow(const Window& window) {
+    windows_.note(window);
+    inner_->showWindow(window);
+    record(HostOp::showWindow, rawValue(window.id()));
+}
+
+void RecordingHost::hideWindow(const Window& window) {
+    windows_.note(window);
+    inner_->hideWindow(window);
+    record(HostOp::hideWindow, rawValue(window.id()));
+}
+
+void RecordingHost::menusChanged(const std::vector<MenuState>& menus) {
+    inner_->menusChanged(menus);
+    record(HostOp::menusChanged, menusHash(menus));
+    const bool offered = startBattleOffered(menus);
+    if (!inBattle_ && !offered) {
+        inBattle_ = true;
+        takeCheckpoint(CheckpointKind::battleStart);
+    } else if (inBattle_ && offered) {
+        inBattle_ = false;
+        takeCheckpoint(CheckpointKind::battleEnd);
+        if (!finished_) {
+            writer_->flush();
+            flushedAtTick_ = lastTick_;
+        }
+    }
+}
+
+void RecordingHost::setCursor(CursorKind kind) {
+    inner_->setCursor(kind);
+    record(HostOp::setCursor, rawValue(kind));
+}
+
+void RecordingHost::showCursor(bool visible) {
+    inner_->showCursor(visible);
+    record(HostOp::showCursor, visible ? 1 : 0);
+}
+
+int64_t RecordingHost::alert(int64_t id) {
+    const int64_t item = inner_->alert(id);
+    record(HostOp::alert, id, item);
+    return item;
+}
+
+void RecordingHost::openDialog(const Dialog& dialog) {
+    inner_->openDialog(dialog);
+    record(HostOp::openDialog, dialog.id());
+}
+
+void RecordingHost::dialogChanged(const Dialog& dialog) {
+    inner_->dialogChanged(dialog);
+    record(HostOp::dialogChanged, dialog.id());
+}
+
+int64_t RecordingHost::modalDialog(const Dialog& dialog) {
+    const int64_t item = inner_->modalDialog(dialog);
+    record(HostOp::modalDialog, dialog.id(), item);
+    return item;
+}
+
+void RecordingHost::closeDialog(const Dialog& dialog) {
+    inner_->closeDialog(dialog);
+    record(HostOp::closeDialog, dialog.id());
+}
+
+int64_t RecordingHost::soundVolume() {
+    const int64_t volume = inner_->soundVolume();
+    record(HostOp::soundVolume, 0, volume);
+    return volume;
+}
+
+void RecordingHost::setSoundVolume(int64_t volume) {
+    inner_->setSoundVolume(volume);
+    record(HostOp::setSoundVolume, volume);
+}
+
+void RecordingHost::playSound(int64_t id) {
+    inner_->playSound(id);
+    record(HostOp::playSound, id);
+}
+
+void RecordingHost::stopSound() {
+    inner_->stopSound();
+    record(HostOp::stopSound);
+}
+
+bool RecordingHost::soundDone() {
+    const bool done = inner_->soundDone();
+    record(HostOp::soundDone, 0, done ? 1 : 0);
+    return done;
+}
+
+void RecordingHost::sysBeep() {
+    inner_->sysBeep();
+    record(HostOp::sysBeep);
+}
+
+double RecordingHost::secondsSince1970() {
+    // The header holds the reading taken at construction; the core gets that same value.
+    record(HostOp::secondsSince1970, 0, std::bit_cast<int64_t>(header_.startClock));
+    return header_.startClock;
+}

@@ -1,0 +1,85 @@
+// RecordingHost: a MacHost that forwards every call to another host and records it.
+//
+// It sits between the core and any host (core -> RecordingHost -> inner), forwards each call
+// unchanged and appends the call with its result to a RecordingWriter. The start-up clock is read
+// from the inner host once, at construction, for the file's header; the core's own read of it is
+// answered with that same value.
+//
+// Checkpoints (the hash of the windows' pixels) are taken when a battle starts and ends, told by the
+// Battle menu's "START A BATTLE" item (menu 262, item 1) turning off and on again, and at finish().
+// The writer ends a chunk at every battle end and whenever 600 ticks have passed since the last chunk
+// ended, so a killed session keeps all but its last seconds.
+//
+// Not thread-safe beyond MacHost's rule: all calls come from the game thread.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "MacHost.h"
+#include "Recording.h"
+#include "SessionFacts.h"
+
+class RecordingHost : public MacHost {
+public:
+    static constexpr int64_t flushTicks = 600;
+
+    // Records to `path`, or to memory when the path is empty. Throws std::runtime_error naming the path
+    // when the file cannot be created (before the game starts).
+    RecordingHost(std::shared_ptr<MacHost> inner, const std::string& path = {});
+
+    // The session-end checkpoint and the end-of-session item; later calls are forwarded, not recorded.
+    // Call after the game's run() returned.
+    void finish();
+
+    const RecordingWriter& writer() const { return *writer_; }
+    const RecordingHeader& header() const { return header_; }
+    const std::vector<Checkpoint>& checkpoints() const { return checkpoints_; }
+    MacHost& inner() { return *inner_; }
+
+    int64_t tickCount() override;
+    void spin(int64_t passes) override;
+    void idle() override;
+    bool button() override;
+    QuickDraw::Point mouse(const Window& in) override;
+    std::optional<int64_t> takeMenuChoice() override;
+    void setReadyForMenus(bool ready) override;
+    void flushEvents() override;
+    void showWindow(const Window& window) override;
+    void hideWindow(const Window& window) override;
+    void menusChanged(const std::vector<MenuState>& menus) override;
+    void setCursor(CursorKind kind) override;
+    void showCursor(bool visible) override;
+    int64_t alert(int64_t id) override;
+    void openDialog(const Dialog& dialog) override;
+    void dialogChanged(const Dialog& dialog) override;
+    int64_t modalDialog(const Dialog& dialog) override;
+    void closeDialog(const Dialog& dialog) override;
+    int64_t soundVolume() override;
+    void setSoundVolume(int64_t volume) override;
+    void playSound(int64_t id) override;
+    void stopSound() override;
+    bool soundDone() override;
+    void sysBeep() override;
+    double secondsSince1970() override;
+
+private:
+    void record(HostOp op, int64_t arg = 0, int64_t result = 0, int64_t result2 = 0);
+    void takeCheckpoint(CheckpointKind kind);
+
+    std::shared_ptr<MacHost> inner_;
+    RecordingHeader header_;
+    std::unique_ptr<RecordingWriter> writer_;
+    WindowSet windows_;
+    std::vector<Checkpoint> checkpoints_;
+    int64_t lastTick_ = 0;
+    int64_t flushedAtTick_ = 0;
+    bool inBattle_ = false;
+    bool finished_ = false;
+};
+
+// A hash of a menu publication, so that a replay notices a menu state that differs from the recording.
+int64_t menusHash(const std::vector<MenuState>& menus);
+// Whether "START A BATTLE" is offered in this publication (true when the Battle menu is absent).
+bool startBattleOffered(const std::vector<MenuState>& menus);
