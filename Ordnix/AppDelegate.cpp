@@ -116,7 +116,7 @@ void AppDelegate::launch(bool startGame) {
     fieldWindow->onGeometry = [this] { updateFieldRect(); };
     makeMenuBar();
 
-    game = std::make_shared<Ordnix>(host);
+    game = std::make_shared<Ordnix>(coreHost ? coreHost : std::shared_ptr<MacHost>(host));
     fieldView = std::make_unique<ScreenView>(game->window(WindowID::field));
     fieldWindow->setCentralWidget(fieldView.get());
     fieldWindow->layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -149,8 +149,11 @@ void AppDelegate::launch(bool startGame) {
     // The thread holds the game and the host until run() returns, then lets go of both before it
     // says it rests, so neither is ever destroyed on the game thread.
     AppDelegate* self = this;
-    gameStarted = GameThread::start([game = game, host = host, rest = host->rest(), self]() mutable {
-        game->run();
+    gameStarted = GameThread::start([game = game, host = host, rest = host->rest(), run = runGame, self]() mutable {
+        if (run)
+            run(*game);
+        else
+            game->run();
         QMetaObject::invokeMethod(self, [self] { self->quit(); }, Qt::QueuedConnection);
         game.reset();
         host.reset();
@@ -498,6 +501,8 @@ void AppDelegate::quit() {
         std::fflush(nullptr);
         std::_Exit(0);
     }
+    if (onGameRested)
+        onGameRested();
     host->shutDownSound();
     // Not quit(): in Qt 6 that first asks every window to close, and the field window answers a close
     // by coming here.

@@ -17,9 +17,12 @@ bool writeWindow(const QDir& directory, const QString& name, const Window& windo
         std::lock_guard guard(QuickDraw::screenLock());
         bits = bitmap.bits();
     }
-    const QImage image = ScreenView::image(bits, bitmap.width(), bitmap.height());
+    QImage image = ScreenView::image(bits, bitmap.width(), bitmap.height());
     if (image.isNull())
         return false;
+    // The same file on every screen and without one: the resolution would otherwise follow the display.
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
     QSaveFile file(directory.filePath(name + QStringLiteral(".png")));
     if (!file.open(QIODevice::WriteOnly))
         return false;

@@ -3,7 +3,7 @@
 // <name>.png is a window's bitmap as an 8-bit grey image (set pixels 0, clear ones 255) and menus.txt
 // the menu state (AppDelegate::menusText). The live game writes them once a second when ORDNIX_DUMP
 // is set; a headless replay writes the same files from its final state, so the two compare byte for
-// byte. Each file is written whole or not at all (QSaveFile); a failure skips that file silently.
+// byte (the stored resolution is fixed, not the screen's). Each file is written whole or not at all (QSaveFile); a failure skips that file silently.
 #pragma once
 
 #include <vector>
@@ -14,6 +14,9 @@
 #include "ToolboxTypes.h"
 
 namespace ScreenDump {
+
+// 96 dots per inch, stored in every PNG.
+inline constexpr int dotsPerMeter = 3780;
 
 // Reads the bitmap under screenLock.
 bool writeWindow(const QDir& directory, const QString& name, const Window& window);
