@@ -3,7 +3,8 @@
 // <name>.png is a window's bitmap as an 8-bit grey image (set pixels 0, clear ones 255) and menus.txt
 // the menu state (AppDelegate::menusText). The live game writes them once a second when ORDNIX_DUMP
 // is set; a headless replay writes the same files from its final state, so the two compare byte for
-// byte (the stored resolution is fixed, not the screen's). Each file is written whole or not at all (QSaveFile); a failure skips that file silently.
+// byte (the stored resolution is fixed, not the screen's). Each file is written whole or not at all
+// (QSaveFile); a failure skips that file silently.
 #pragma once
 
 #include <vector>
