@@ -1,0 +1,286 @@
+// Record and replay: a whole scripted game recorded through RecordingHost replays exactly, and bad
+// files and a replay that goes another way are reported with where it happened.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <set>
+
+#include "Ordnix.h"
+#include "RecordingHost.h"
+#include "ReplayHost.h"
+#include "ScriptedHost.h"
+
+namespace {
+
+// The pointer rests at (h, v) for a tick, then a press held for two ticks: every polling loop sees it.
+void press(ScriptedHost& host, WindowID window, int64_t h, int64_t v) {
+    host.moveMouse(window, h, v);
+    host.waitTicks(1);
+    host.pressAt(window, h, v);
+    host.waitTicks(2);
+    host.release();
+    host.waitTicks(2);
+}
+
+// A game whose core talks to a RecordingHost over a ScriptedHost.
+struct RecordedGame {
+    explicit RecordedGame(int32_t seed, const std::string& path = {}) {
+        host->setRandSeed(seed);
+        host->setIdleMicroseconds(4000); // fewer host calls per tick; the game's pacing is unchanged
+        host->setTimeLimitTicks(60 * 60 * 60);
+        recorder = std::make_shared<RecordingHost>(host, path);
+        game = std::make_unique<Ordnix>(recorder);
+    }
+    std::shared_ptr<ScriptedHost> host = std::make_shared<ScriptedHost>();
+    std::shared_ptr<RecordingHost> recorder;
+    std::unique_ptr<Ordnix> game;
+
+    bool play() {
+        const bool ok = host->run([this] { game->run(); });
+        recorder->finish();
+        return ok;
+    }
+    Recording recording() const { return RecordingReader::read(recorder->writer().bytes()); }
+};
+
+// Plays battles with random aims once the fixed part of the script is done: a shot is a click on the
+// powder slider, one on the elevation slider and one on "Fire"; a battle is stopped after a few shots.
+class Shooter {
+public:
+    Shooter(RecordedGame& g, uint32_t seed, int64_t battles) : g_(g), rng_(seed), battles_(battles) { schedule(1); }
+    int64_t battlesStarted = 0;
+
+private:
+    int64_t pick(int64_t lo, int64_t hi) { return std::uniform_int_distribution<int64_t>(lo, hi)(rng_); }
+    void schedule(int64_t ticks) {
+        g_.host->waitTicks(ticks);
+        g_.host->perform("shooter", [this](ScriptedHost& h) { act(h); });
+    }
+    bool aiming(const ScriptedHost& h) const {
+        const MenuState* m = h.menu(262);
+        return h.readyForMenus() && h.queuedMenuChoices().empty() && m != nullptr && m->enabled &&
+               m->itemEnabled[2] && !g_.game->gFired;
+    }
+    void act(ScriptedHost& h) {
+        const MenuState* battle = h.menu(262);
+        if (h.corePollsForMenus() && battle->itemEnabled[1]) { // between battles
+            if (battlesStarted == battles_) {
+                h.offerMenuChoice(257 << 16 | 1);
+                return;
+            }
+            // Each terrain in turn; the choice redraws the field, so the battle starts on the next poll.
+            if (!terrainChosen_) {
+                h.offerMenuChoice(258 << 16 | (1 + battlesStarted % 4));
+            } else {
+                h.offerMenuChoice(262 << 16 | 1);
+                ++battlesStarted;
+                shots_ = 0;
+                phase_ = 0;
+            }
+            terrainChosen_ = !terrainChosen_;
+        } else if (aiming(h)) {
+            const int64_t box = g_.game->gTurn == 2 ? 256 : 6;
+            if (phase_ == 0 && ++shots_ > 14) {
+                h.offerMenuChoice(262 << 16 | 2); // "STOP A BATTLE"
+            } else if (phase_ == 0) {
+                h.clickAt(WindowID::field, box + 89 + pick(40, 100) - 10, 290); // powder
+            } else if (phase_ == 1) {
+                h.clickAt(WindowID::field, box + 89 + pick(10, 80), 305); // elevation
+            } else {
+                h.clickAt(WindowID::field, box + 215, 298); // "Fire"
+            }
+            phase_ = (phase_ + 1) % 3;
+        }
+        schedule(3);
+    }
+
+    RecordedGame& g_;
+    std::mt19937 rng_;
+    int64_t battles_;
+    int64_t shots_ = 0, phase_ = 0;
+    bool terrainChosen_ = false;
+};
+
+std::vector<uint8_t> pixelsOf(Ordnix& game, WindowID id) { return game.window(id).port().bitmap.bits(); }
+
+// The About box, both dialogs, both option screens, a battle on a field made in the editor whose
+// level shot destroys the right cannon, then battles with every target on each generated terrain.
+// The file on disk holds the first battle already when the second starts. The recording replays
+// headless with every checkpoint and the final pixels of all three windows equal to the original.
+TEST(RecordReplay, AWholeScriptedGameReplaysExactly) {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("ordnix-play-" + std::to_string(::getpid()) + ".rec")).string();
+    RecordedGame g(20261206, path);
+    ScriptedHost& host = *g.host;
+    host.chooseMenu(256, 1);
+    host.answerDialog(1001, {1});
+    host.chooseMenu(261, 4); // "OUTS": "Winners Outs", OK
+    host.answerDialog(1000, {1, 3});
+    host.chooseMenu(261, 5); // "PLAYER TYPE": "Rambo Fan Club", OK
+    host.answerDialog(1002, {1, 3});
+    host.chooseMenu(259, 5); // target values: move one slider, "OK"
+    host.waitForWindowShown(WindowID::targets);
+    host.waitForCalls(HostOp::button, 1);
+    press(host, WindowID::targets, 49 + 68, 87);
+    host.clickAt(WindowID::targets, 375, 272);
+    host.waitForWindowHidden(WindowID::targets);
+    host.chooseMenu(261, 6); // ball speed: "OK"
+    host.waitForWindowShown(WindowID::ballSpeed);
+    host.waitForCalls(HostOp::button, 1);
+    host.clickAt(WindowID::ballSpeed, 266, 137);
+    host.waitForWindowHidden(WindowID::ballSpeed);
+    // "DO IT YOURSELF": CONTINUE, place both cannons, then the left player's level shot.
+    host.chooseMenu(258, 5);
+    host.chooseMenu(262, 1);
+    host.waitUntil("the editor paints", [](const ScriptedHost& h) { return h.cursor() == CursorKind::cross; });
+    host.waitForCalls(HostOp::button, 1);
+    for (auto [h, v] : {std::pair{260, 295}, {150, 295}, {200, 266}, {380, 295}, {312, 266}})
+        press(host, WindowID::field, h, v);
+    host.waitForMenuPoll();
+    for (auto [h, v] : {std::pair{185, 290}, {117, 305}, {220, 298}})
+        press(host, WindowID::field, h, v);
+    host.waitForMenuPoll();
+    Recording early;
+    host.perform("read the file between battles", [&](ScriptedHost&) { early = RecordingReader::readFile(path); });
+    for (int64_t item : {1, 2, 3})
+        host.chooseMenu(259, item); // hospitals, command posts, trees
+    host.chooseMenu(260, 2);        // light wind
+    host.chooseMenu(264, 2);        // landslides
+    Shooter shooter(g, 7, 6);
+    ASSERT_TRUE(g.play());
+    EXPECT_TRUE(host.protocolErrors().empty());
+
+    // Every kind of impact happened: ground 129, hospital 130 (after 131), command post 131, tree 132, and
+    // the editor battle's cannon.
+    const std::set<int64_t> sounds(host.soundsPlayed().begin(), host.soundsPlayed().end());
+    for (int64_t id : {129, 130, 131, 132})
+        EXPECT_TRUE(sounds.count(id)) << "sound " << id;
+    EXPECT_EQ(g.game->gKilled != 0, true);
+    EXPECT_EQ(shooter.battlesStarted, 6);
+
+    // The battle-end chunk was on disk while the game went on.
+    ASSERT_EQ(early.chunks.empty(), false);
+    EXPECT_FALSE(early.complete);
+    ASSERT_TRUE(early.truncation.has_value());
+
+    const Recording recording = RecordingReader::readFile(path);
+    std::filesystem::remove(path);
+    EXPECT_TRUE(recording.complete);
+    EXPECT_FALSE(recording.truncation);
+    // One start and one end per battle and the session's end; the field editor offers "START A BATTLE"
+    // again when it closes (its enableMenus), so the hand-made battle counts as two.
+    const std::vector<Checkpoint>& taken = g.recorder->checkpoints();
+    ASSERT_EQ(taken.size(), 2 * (2 + 6) + 1u);
+    for (size_t i = 0; i + 1 < taken.size(); ++i)
+        EXPECT_EQ(taken[i].kind, i % 2 == 0 ? CheckpointKind::battleStart : CheckpointKind::battleEnd) << i;
+    EXPECT_EQ(taken.back().kind, CheckpointKind::sessionEnd);
+
+    int64_t frames = 0, lastFrameTick = -1;
+    HeadlessOptions options;
+    options.frame = [&](int64_t tick, Toolbox&) {
+        EXPECT_GT(tick, lastFrameTick);
+        lastFrameTick = tick;
+        ++frames;
+    };
+    const ReplayResult result = replayHeadless(recording, options);
+    EXPECT_EQ(result.status, ReplayResult::Status::exact) << result.message;
+    EXPECT_FALSE(result.truncation);
+    ASSERT_EQ(result.checkpoints.size(), taken.size());
+    for (size_t i = 0; i < taken.size(); ++i) {
+        EXPECT_EQ(result.checkpoints[i].recorded, taken[i]);
+        EXPECT_TRUE(result.checkpoints[i].matches()) << i;
+    }
+    ASSERT_EQ(result.windows.size(), 3u);
+    for (const ReplayResult::WindowImage& image : result.windows) {
+        EXPECT_EQ(image.pixels, pixelsOf(*g.game, image.id)) << rawValue(image.id);
+        EXPECT_EQ(image.visible, g.game->window(image.id).visible());
+    }
+    EXPECT_EQ(result.menus, host.menus());
+    EXPECT_GT(frames, 100);
+}
+
+// A short session: start-up, one battle started and stopped, quit.
+Recording shortSession(std::vector<uint8_t>& bytes) {
+    RecordedGame g(4711);
+    g.host->chooseMenu(262, 1);
+    g.host->waitForMenuPoll();
+    g.host->chooseMenu(262, 2);
+    g.host->quit();
+    EXPECT_TRUE(g.play());
+    bytes = g.recorder->writer().bytes();
+    return g.recording();
+}
+
+// Damaged files name the byte where reading failed; a cut file replays to its last whole chunk and says
+// where it stopped; a recording that asks for another call than the game makes names the call.
+TEST(RecordReplay, DamagedFilesAndDivergenceAreReported) {
+    std::vector<uint8_t> good;
+    const Recording recording = shortSession(good);
+    ASSERT_TRUE(recording.complete);
+    ASSERT_GE(recording.chunks.size(), 2u) << "a chunk ends at the battle's end";
+    const int64_t lastChunk = recording.chunks.back().offset;
+    const int64_t headerEnd = recording.chunks.front().offset;
+
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<uint8_t>&)> damage;
+        int64_t offset;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"magic", [](auto& b) { b[0] = 'X'; }, 0, "magic"},
+        {"version", [](auto& b) { b[8] = 9; }, 8, "format version 9"},
+        {"header", [](auto& b) { b[16] ^= 1; }, headerEnd - 4, "header checksum"},
+        {"chunk marker", [&](auto& b) { b[static_cast<size_t>(lastChunk)] = 'X'; }, lastChunk, "chunk marker"},
+        {"bit flip", [&](auto& b) { b[static_cast<size_t>(lastChunk) + 17] ^= 0x10; }, lastChunk + 16, "checksum"},
+        {"raw size", [&](auto& b) { b[static_cast<size_t>(lastChunk) + 7] = 0x7F; }, lastChunk + 4, "chunk size"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint8_t> bytes = good;
+        c.damage(bytes);
+        try {
+            RecordingReader::read(bytes);
+            ADD_FAILURE() << "read without an error";
+        } catch (const RecordingError& e) {
+            EXPECT_EQ(e.offset, c.offset) << e.what();
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+        }
+    }
+
+    // Cut inside the last chunk: every earlier chunk replays, the note names the chunk's byte.
+    std::vector<uint8_t> cut(good.begin(), good.end() - 3);
+    const Recording truncated = RecordingReader::read(cut);
+    EXPECT_FALSE(truncated.complete);
+    EXPECT_EQ(truncated.chunks.size(), recording.chunks.size() - 1);
+    ASSERT_TRUE(truncated.truncation);
+    EXPECT_NE(truncated.truncation->find("byte " + std::to_string(lastChunk)), std::string::npos)
+        << *truncated.truncation;
+    const ReplayResult partial = replayHeadless(truncated);
+    EXPECT_EQ(partial.status, ReplayResult::Status::exact) << partial.message;
+    EXPECT_EQ(partial.truncation, truncated.truncation);
+    EXPECT_FALSE(partial.checkpoints.empty());
+
+    // The same calls but one: the replay stops at that call and names both.
+    std::vector<HostEvent> calls;
+    for (RecordingCursor cursor(recording); auto item = cursor.next();)
+        if (item->kind == StreamItem::Kind::call)
+            calls.insert(calls.end(), static_cast<size_t>(item->repeat), item->event);
+    const size_t changed = calls.size() / 2;
+    ASSERT_NE(calls[changed].op, HostOp::sysBeep);
+    RecordingWriter writer(recording.header);
+    for (size_t i = 0; i < calls.size(); ++i)
+        writer.append(i == changed ? HostEvent{HostOp::sysBeep} : calls[i]);
+    writer.finish();
+    const ReplayResult diverged = replayHeadless(RecordingReader::read(writer.bytes()));
+    EXPECT_EQ(diverged.status, ReplayResult::Status::diverged);
+    const std::string expected = "call " + std::to_string(changed) + ": expected sysBeep, the game asked " +
+                                 hostOpName(calls[changed].op);
+    EXPECT_EQ(diverged.message.rfind(expected, 0), 0u) << diverged.message;
+}
+
+} // namespace
