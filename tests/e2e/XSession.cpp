@@ -75,7 +75,7 @@ XSession::~XSession() {
     }
 }
 
-bool XSession::startGame() {
+bool XSession::startGame(const QStringList& arguments) {
     directory_ = std::make_unique<QTemporaryDir>();
     if (!directory_->isValid())
         return false;
@@ -86,6 +86,7 @@ bool XSession::startGame() {
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     game_ = std::make_unique<QProcess>();
     game_->setProgram(QStringLiteral(ORDNIX_BINARY));
+    game_->setArguments(arguments);
     game_->setProcessEnvironment(gameEnvironment(display(), directory_->path()));
     game_->setProcessChannelMode(QProcess::ForwardedChannels);
     game_->start();
@@ -220,6 +221,8 @@ std::map<QString, QString> XSession::menus() const {
     }
     return result;
 }
+
+QString XSession::dumpDirectory() const { return directory_ ? directory_->path() + QStringLiteral("/dump") : QString(); }
 
 QImage XSession::field() const {
     if (!directory_)
