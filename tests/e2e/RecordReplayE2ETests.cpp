@@ -113,6 +113,13 @@ TEST(RecordAndReplay, AQuitSessionReplaysHeadlessToItsLastScreen) {
         for (int h = 0; h < live.width(); ++h)
             ASSERT_EQ(qGray(replayed.pixel(h, v)), qGray(live.pixel(h, v))) << "pixel " << h << ", " << v;
     EXPECT_EQ(readFile(QDir(final).filePath("menus.txt")), liveMenus);
+
+    // In the window, at the recorded pace: the same last screen, a title that says so, Quit works.
+    ASSERT_TRUE(x.startGame({"replay", file})) << "the replay did not come up";
+    EXPECT_TRUE(XSession::waitUntil([&] { return x.field() == live; }, 90s)) << "the replay did not reach the last screen";
+    EXPECT_FALSE(x.xdotool({"search", "--name", "replay of session\\.rec"}).trimmed().isEmpty());
+    ASSERT_TRUE(XSession::waitUntil([&] { x.key("ctrl+q"); return x.game().waitForFinished(2000); }, 30s));
+    EXPECT_EQ(x.game().exitCode(), 0);
 }
 
 TEST(RecordAndReplay, AKilledSessionReplaysToItsLastSeconds) {

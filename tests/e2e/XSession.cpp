@@ -117,7 +117,7 @@ QString XSession::xdotool(const QStringList& arguments) {
 
 bool XSession::locateField() {
     const QStringList windows =
-        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral("^Ordnix$")})
+        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral("^Ordnix( |$)")})
             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const QString& window : windows) {
         const QString shell = xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
