@@ -11,6 +11,7 @@
 #include "CommandLine.h"
 #include "FrameComposer.h"
 #include "GifWriter.h"
+#include "ReplayWindow.h"
 
 namespace {
 
@@ -159,6 +160,32 @@ TEST(GifWriter, ReportsAFileItCannotCreate) {
     writer.addFrame(frame, 0);
     EXPECT_FALSE(writer.finish(10));
     EXPECT_NE(writer.error().find("/nonexistent-directory/out.gif"), std::string::npos) << writer.error();
+}
+
+TEST(ReplayPacer, FollowsTheWallClockThroughPausesAndSpeedChanges) {
+    ReplayPacer pacer;
+    struct Step {
+        double at;       // wall seconds
+        char action;     // 'p' pause/resume, '+', '-', or ' ' none
+        double position; // ticks expected right after
+    };
+    const Step steps[] = {
+        {1, ' ', 60}, {1, 'p', 60}, {5, ' ', 60}, {5, 'p', 60}, {6, ' ', 120}, {6, '+', 120}, {7, ' ', 240},
+        {7, '-', 240}, {7, '-', 240}, {9, ' ', 300},
+    };
+    for (const Step& step : steps) {
+        if (step.action == 'p')
+            pacer.togglePause(step.at);
+        else if (step.action != ' ')
+            pacer.changeSpeed(step.action == '+' ? 2 : 0.5, step.at);
+        EXPECT_DOUBLE_EQ(pacer.position(step.at), step.position) << "at " << step.at << " s";
+    }
+    for (int i = 0; i < 10; ++i)
+        pacer.changeSpeed(2, 9);
+    EXPECT_EQ(pacer.speed(), ReplayPacer::maxSpeed);
+    for (int i = 0; i < 20; ++i)
+        pacer.changeSpeed(0.5, 9);
+    EXPECT_EQ(pacer.speed(), ReplayPacer::minSpeed);
 }
 
 } // namespace

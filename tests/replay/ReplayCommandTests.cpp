@@ -63,13 +63,14 @@ Outcome replay(const QStringList& arguments) {
 }
 
 // A short session recorded through the recording host over the scripted one: a battle with one
-// shot, stopped, then the game's Quit.
+// shot, stopped, then the game's Quit, or (`fromDesktop`) the session ends while the game waits in a
+// host call, as when the player quits from the desktop and the game thread is parked there.
 struct Session {
     std::shared_ptr<ScriptedHost> host = std::make_shared<ScriptedHost>();
     std::shared_ptr<RecordingHost> recorder;
     std::unique_ptr<Ordnix> game;
 
-    explicit Session(const QString& path) {
+    explicit Session(const QString& path, bool fromDesktop = false) {
         host->setRandSeed(4242);
         host->setIdleMicroseconds(4000);
         recorder = std::make_shared<RecordingHost>(host, path.toStdString());
@@ -82,7 +83,10 @@ struct Session {
         host->waitTicks(400);
         host->chooseMenu(262, 2); // STOP A BATTLE
         host->waitTicks(60);
-        host->quit();
+        if (fromDesktop)
+            host->endScenario();
+        else
+            host->quit();
         EXPECT_TRUE(host->run([&] { game->run(); }));
         recorder->finish();
     }
@@ -176,6 +180,15 @@ TEST(ReplayCommand, ReplaysARecordedSessionExactlyAndRejectsDamagedFiles) {
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "one line: " << run.err;
     }
+    // A session ended from the desktop replays to its end and its last checkpoint.
+    Session parked(file, true);
+    const Outcome ended = replay({file, "--hashes"});
+    EXPECT_EQ(ended.status, 0) << ended.err;
+    const Checkpoint& last = parked.recorder->checkpoints().back();
+    EXPECT_EQ(last.kind, CheckpointKind::sessionEnd);
+    EXPECT_TRUE(ended.out.ends_with("\n" + std::to_string(last.tick) + " " + ReplayRun::hashText(last.hash) + "\nok\n"))
+        << ended.out;
+
     const Outcome missing = replay({directory.filePath("missing.rec"), "--hashes"});
     EXPECT_EQ(missing.status, 2);
     EXPECT_NE(missing.err.find("missing.rec: byte 0: cannot open"), std::string::npos) << missing.err;
