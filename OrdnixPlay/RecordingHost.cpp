@@ -37,9 +37,33 @@ RecordingHost::RecordingHost(std::shared_ptr<MacHost> inner, const std::string& 
     writer_ = std::make_unique<RecordingWriter>(header_, path);
 }
 
+template <typename Write>
+void RecordingHost::guarded(Write&& write) {
+    if (finished_)
+        return;
+    try {
+        write();
+    } catch (const std::runtime_error& error) {
+        writeError_ = error.what();
+        finished_ = true;
+    }
+}
+
 void RecordingHost::record(HostOp op, int64_t arg, int64_t result, int64_t result2) {
-    if (!finished_)
-        writer_->append(HostEvent{op, arg, result, result2});
+    if (finished_)
+        return;
+    guarded([&] { writer_->append(HostEvent{op, arg, result, result2}); });
+    if (++callsSinceClockCheck_ < callsPerClockCheck)
+        return;
+    callsSinceClockCheck_ = 0;
+    if (std::chrono::steady_clock::now() - flushedAt_ >= flushInterval)
+        endChunk();
+}
+
+void RecordingHost::endChunk() {
+    guarded([&] { writer_->flush(); });
+    flushedAtTick_ = lastTick_;
+    flushedAt_ = std::chrono::steady_clock::now();
 }
 
 void RecordingHost::takeCheckpoint(CheckpointKind kind) {
@@ -47,14 +71,14 @@ void RecordingHost::takeCheckpoint(CheckpointKind kind) {
         return;
     const Checkpoint checkpoint{kind, lastTick_, windows_.hash()};
     checkpoints_.push_back(checkpoint);
-    writer_->checkpoint(checkpoint);
+    guarded([&] { writer_->checkpoint(checkpoint); });
 }
 
 void RecordingHost::finish() {
     if (finished_)
         return;
     takeCheckpoint(CheckpointKind::sessionEnd);
-    writer_->finish();
+    guarded([&] { writer_->finish(); });
     finished_ = true;
 }
 
@@ -62,10 +86,8 @@ int64_t RecordingHost::tickCount() {
     const int64_t tick = inner_->tickCount();
     record(HostOp::tickCount, 0, tick);
     lastTick_ = tick;
-    if (tick - flushedAtTick_ >= flushTicks && !finished_) {
-        writer_->flush();
-        flushedAtTick_ = tick;
-    }
+    if (tick - flushedAtTick_ >= flushTicks && !finished_)
+        endChunk();
     return tick;
 }
 
@@ -130,10 +152,8 @@ void RecordingHost::menusChanged(const std::vector<MenuState>& menus) {
     } else if (inBattle_ && offered) {
         inBattle_ = false;
         takeCheckpoint(CheckpointKind::battleEnd);
-        if (!finished_) {
-            writer_->flush();
-            flushedAtTick_ = lastTick_;
-        }
+        if (!finished_)
+            endChunk();
     }
 }
 
