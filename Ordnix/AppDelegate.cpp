@@ -16,13 +16,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QSaveFile>
 #include <QScreen>
 #include <QWindow>
 
 #include "Cursors.h"
 #include "Dialogs.h"
 #include "GameThread.h"
+#include "ScreenDump.h"
 #include "Ordnix.h"
 #include "Settings.h"
 
@@ -118,7 +118,7 @@ void AppDelegate::launch(bool startGame) {
     fieldWindow->onGeometry = [this] { updateFieldRect(); };
     makeMenuBar();
 
-    game = std::make_shared<Ordnix>(host);
+    game = std::make_shared<Ordnix>(coreHost ? coreHost : std::shared_ptr<MacHost>(host));
     fieldView = std::make_unique<ScreenView>(game->window(WindowID::field));
     // The field sits at the top-left of a surface as wide as the menu bar needs, so that no game
     // menu falls into the bar's overflow button when the desktop font is large.
@@ -158,8 +158,11 @@ void AppDelegate::launch(bool startGame) {
     // The thread holds the game and the host until run() returns, then lets go of both before it
     // says it rests, so neither is ever destroyed on the game thread.
     AppDelegate* self = this;
-    gameStarted = GameThread::start([game = game, host = host, rest = host->rest(), self]() mutable {
-        game->run();
+    gameStarted = GameThread::start([game = game, host = host, rest = host->rest(), run = runGame, self]() mutable {
+        if (run)
+            run(*game);
+        else
+            game->run();
         QMetaObject::invokeMethod(self, [self] { self->quit(); }, Qt::QueuedConnection);
         game.reset();
         host.reset();
@@ -525,41 +528,15 @@ QString AppDelegate::menusText(const std::vector<MenuState>& states, bool ready)
            (ready ? QStringLiteral("true") : QStringLiteral("false")) + QLatin1Char('\n');
 }
 
-namespace {
-
-void writePng(const QDir& directory, const QString& name, const Window& window) {
-    const QuickDraw::Bitmap& bitmap = window.port().bitmap;
-    std::vector<uint8_t> bits;
-    {
-        std::lock_guard guard(QuickDraw::screenLock());
-        bits = bitmap.bits();
-    }
-    const QImage image = ScreenView::image(bits, bitmap.width(), bitmap.height());
-    if (image.isNull())
-        return;
-    QSaveFile file(directory.filePath(name + QStringLiteral(".png")));
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    if (image.save(&file, "PNG"))
-        file.commit();
-}
-
-} // namespace
-
 void AppDelegate::dump(const QString& directory) {
     const QDir dir(directory);
     if (!dir.exists() || !fieldView)
         return;
-    writePng(dir, windowName(WindowID::field), fieldView->window_);
+    std::vector<const Window*> shown;
     for (const auto& [id, entry] : boxes)
         if (!entry.window->isHidden())
-            writePng(dir, windowName(id), entry.window->contentView().window_);
-    QSaveFile file(dir.filePath(QStringLiteral("menus.txt")));
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    const QByteArray text = menusText(menuStates, host->isReady()).toUtf8();
-    if (file.write(text) == text.size())
-        file.commit();
+            shown.push_back(&entry.window->contentView().window_);
+    ScreenDump::write(dir, fieldView->window_, shown, menuStates, host->isReady());
 }
 
 // ---- quitting ----
@@ -577,6 +554,8 @@ void AppDelegate::quit() {
         std::fflush(nullptr);
         std::_Exit(0);
     }
+    if (onGameRested)
+        onGameRested();
     host->shutDownSound();
     // Not quit(): in Qt 6 that first asks every window to close, and the field window answers a close
     // by coming here.

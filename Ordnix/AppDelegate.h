@@ -81,6 +81,12 @@ public:
     QAction* quitItem = nullptr;
     // The ORDNIX_DUMP directory; empty when no dump is wanted.
     QString dumpDirectory;
+    // Set before launch() to put a host between the game and `host` (recording, replay).
+    std::shared_ptr<MacHost> coreHost;
+    // Set before launch() to run the game another way than game.run() (on the game thread).
+    std::function<void(Ordnix&)> runGame;
+    // Called on the main thread when quitting, once the game thread can no longer touch the game.
+    std::function<void()> onGameRested;
 
     // The launch sequence. Without `startGame` everything is built but the game thread is not started
     // and the tick timer is not running (tests drive the steps themselves).

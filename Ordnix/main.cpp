@@ -2,17 +2,25 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QSocketNotifier>
 
 #include "AppDelegate.h"
+#include "CommandLine.h"
 #include "DisplayCheck.h"
 #include "LeakSuppressions.h"
+#include "Recording.h"
+#include "RecordingHost.h"
+#include "ReplayCommand.h"
+#include "ReplayWindow.h"
+#include "SessionFacts.h"
 
 extern "C" const char* __lsan_default_suppressions() { return LeakSuppressions::systemLibraries; }
 
@@ -64,6 +72,39 @@ void catchTerminationSignals() {
 } // namespace
 
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine line = CommandLine::parse(arguments);
+    if (!line.error.isEmpty()) {
+        std::fprintf(stderr, "ordnix: %s (see ordnix --help)\n", line.error.toLocal8Bit().constData());
+        return 2;
+    }
+    if (line.mode == CommandLine::Mode::help) {
+        std::fputs(CommandLine::helpText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (line.mode == CommandLine::Mode::version) {
+        std::printf("ordnix %s\n", ordnixGameVersion());
+        return 0;
+    }
+    if (line.headless()) {
+        // No display: the core application gives Qt's image writers what they need, no platform.
+        QCoreApplication application(argc, argv);
+        return ReplayCommand::runHeadless(line);
+    }
+    std::shared_ptr<const Recording> recording;
+    if (line.mode == CommandLine::Mode::replay) {
+        const std::string file = line.replayFile.toLocal8Bit().toStdString();
+        try {
+            recording = std::make_shared<const Recording>(RecordingReader::readFile(file));
+        } catch (const RecordingError& error) {
+            std::fprintf(stderr, "ordnix: %s: byte %lld: %s\n", file.c_str(), static_cast<long long>(error.offset),
+                         error.what());
+            return 2;
+        }
+    }
+
     if (!DisplayCheck::hasDisplay(DisplayCheck::fromEnvironment())) {
         std::fprintf(stderr, "%s\n", DisplayCheck::noDisplayMessage);
         return 1;
@@ -79,6 +120,28 @@ int main(int argc, char** argv) {
     catchTerminationSignals();
 
     AppDelegate delegate;
+    std::unique_ptr<ReplayWindow> replay;
+    if (recording) {
+        replay = std::make_unique<ReplayWindow>(recording, line.replayFile);
+        replay->install(delegate);
+    } else if (!line.recordFile.isEmpty()) {
+        std::shared_ptr<RecordingHost> recorder;
+        try {
+            recorder = std::make_shared<RecordingHost>(delegate.host, line.recordFile.toLocal8Bit().toStdString());
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "ordnix: %s\n", error.what());
+            return 2;
+        }
+        delegate.coreHost = recorder;
+        // The session ends here whatever the game was doing: its last chunk and checkpoint go out.
+        delegate.onGameRested = [recorder] {
+            try {
+                recorder->finish();
+            } catch (const std::exception& error) {
+                std::fprintf(stderr, "ordnix: %s\n", error.what());
+            }
+        };
+    }
     QSocketNotifier signals(signalPipe[0], QSocketNotifier::Read);
     signals.setEnabled(signalPipe[0] >= 0);
     QObject::connect(&signals, &QSocketNotifier::activated, &delegate, [&delegate] {
@@ -87,5 +150,7 @@ int main(int argc, char** argv) {
         delegate.quit();
     });
     delegate.launch();
+    if (replay)
+        replay->attach(delegate);
     return QApplication::exec();
 }

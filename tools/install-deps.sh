@@ -7,6 +7,8 @@ PACKAGES=(
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   qt6-base-dev
   libsdl2-dev
+  libgif-dev
+  libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev clang
   xvfb xdotool x11-utils

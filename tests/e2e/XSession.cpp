@@ -77,7 +77,7 @@ XSession::~XSession() {
     }
 }
 
-bool XSession::startGame() {
+bool XSession::startGame(const QStringList& arguments) {
     directory_ = std::make_unique<QTemporaryDir>();
     if (!directory_->isValid())
         return false;
@@ -88,6 +88,7 @@ bool XSession::startGame() {
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     game_ = std::make_unique<QProcess>();
     game_->setProgram(QStringLiteral(ORDNIX_BINARY));
+    game_->setArguments(arguments);
     game_->setProcessEnvironment(gameEnvironment(display(), directory_->path()));
     game_->setProcessChannelMode(QProcess::ForwardedChannels);
     game_->start();
@@ -118,7 +119,7 @@ QString XSession::xdotool(const QStringList& arguments) {
 
 bool XSession::locateField() {
     const QStringList windows =
-        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral("^Ordnix$")})
+        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral("^Ordnix( |$)")})
             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const QString& window : windows) {
         const QString shell = xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
@@ -223,6 +224,8 @@ std::map<QString, QString> XSession::menus() const {
     }
     return result;
 }
+
+QString XSession::dumpDirectory() const { return directory_ ? directory_->path() + QStringLiteral("/dump") : QString(); }
 
 QImage XSession::field() const {
     if (!directory_)

@@ -33,7 +33,7 @@ public:
 
     // Starts the game with a fresh dump directory and settings store; true once its window is up and
     // the game polls for events (the first field is drawn and the menus take a choice).
-    bool startGame();
+    bool startGame(const QStringList& arguments = {});
     // The game's process (valid after startGame).
     QProcess& game() { return *game_; }
     // Waits for the game to end; the time it took, or none when it did not end in `limit`.
@@ -61,6 +61,8 @@ public:
     // Whether the game polls for events in the latest dump: its menus take a choice now.
     bool ready() const;
 
+    // The ORDNIX_DUMP directory (valid after startGame).
+    QString dumpDirectory() const;
     // The dump: menus.txt as id -> line (and "ready" -> "true"/"false"), field.png as an image.
     std::map<QString, QString> menus() const;
     QImage field() const;

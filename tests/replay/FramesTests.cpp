@@ -1,0 +1,191 @@
+// The headless replay's outputs that need no recording: the command line, the composed frame and
+// the animated GIF.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include <QTemporaryDir>
+#include <gif_lib.h>
+
+#include "CommandLine.h"
+#include "FrameComposer.h"
+#include "GifWriter.h"
+#include "ReplayWindow.h"
+
+namespace {
+
+using Mode = CommandLine::Mode;
+
+TEST(CommandLine, ReadsEveryFormAndRejectsNonsense) {
+    struct Row {
+        QStringList arguments;
+        Mode mode;
+        bool error;
+        bool headless;
+        QString record, replay, finalDirectory, png, gif;
+        bool hashes;
+    };
+    const std::vector<Row> rows = {
+        {{}, Mode::play, false, false, {}, {}, {}, {}, {}, false},
+        {{"--record", "a.rec"}, Mode::play, false, false, "a.rec", {}, {}, {}, {}, false},
+        {{"--record=b.rec"}, Mode::play, false, false, "b.rec", {}, {}, {}, {}, false},
+        {{"replay", "a.rec"}, Mode::replay, false, false, {}, "a.rec", {}, {}, {}, false},
+        {{"replay", "a.rec", "--final", "d"}, Mode::replay, false, true, {}, "a.rec", "d", {}, {}, false},
+        {{"replay", "--png", "p", "a.rec", "--gif", "o.gif", "--hashes"}, Mode::replay, false, true, {}, "a.rec",
+         {}, "p", "o.gif", true},
+        {{"--help"}, Mode::help, false, false, {}, {}, {}, {}, {}, false},
+        {{"--version"}, Mode::version, false, false, {}, {}, {}, {}, {}, false},
+        // Nonsense: unknown option or command, missing or extra file, options of the wrong mode.
+        {{"--bogus"}, Mode::play, true, false, {}, {}, {}, {}, {}, false},
+        {{"play"}, Mode::play, true, false, {}, {}, {}, {}, {}, false},
+        {{"replay"}, Mode::play, true, false, {}, {}, {}, {}, {}, false},
+        {{"replay", "a", "b"}, Mode::play, true, false, {}, {}, {}, {}, {}, false},
+        {{"--record"}, Mode::play, true, false, {}, {}, {}, {}, {}, false},
+        {{"--record", ""}, Mode::play, true, false, {}, {}, {}, {}, {}, false},
+        {{"--record", "a", "--record", "b"}, Mode::play, true, false, {}, {}, {}, {}, {}, false},
+        {{"--hashes"}, Mode::play, true, false, {}, {}, {}, {}, {}, false},
+        {{"--final", "d"}, Mode::play, true, false, {}, {}, {}, {}, {}, false},
+        {{"replay", "a.rec", "--record", "b"}, Mode::play, true, false, {}, {}, {}, {}, {}, false},
+    };
+    for (const Row& row : rows) {
+        const CommandLine line = CommandLine::parse(QStringList{"ordnix"} + row.arguments);
+        SCOPED_TRACE(row.arguments.join(' ').toStdString());
+        EXPECT_EQ(!line.error.isEmpty(), row.error) << line.error.toStdString();
+        if (row.error)
+            continue;
+        EXPECT_EQ(line.mode, row.mode);
+        EXPECT_EQ(line.headless(), row.headless);
+        EXPECT_EQ(line.recordFile, row.record);
+        EXPECT_EQ(line.replayFile, row.replay);
+        EXPECT_EQ(line.finalDirectory, row.finalDirectory);
+        EXPECT_EQ(line.pngDirectory, row.png);
+        EXPECT_EQ(line.gifFile, row.gif);
+        EXPECT_EQ(line.hashes, row.hashes);
+    }
+}
+
+TEST(FrameComposer, LaysTheBoxesOverTheFieldInTheirDoubleFrames) {
+    // A field with its four corners black and a targets window (490 x 285, its content at field
+    // column 10, row 15) black at its own corners only.
+    std::vector<uint8_t> field(512 * 322, 0);
+    for (const auto& [h, v] : {std::pair{0, 0}, {511, 0}, {0, 321}, {511, 321}, {3, 12}})
+        field[v * 512 + h] = 1;
+    std::vector<uint8_t> targets(490 * 285, 0);
+    targets[0] = targets[489] = targets[284 * 490] = targets[284 * 490 + 489] = 7;
+    const FrameComposer::Layer boxes[] = {{WindowID::targets, targets}};
+    const std::vector<uint8_t> frame = FrameComposer::compose(field, boxes);
+    const auto at = [&](int64_t h, int64_t v) { return frame[v * 512 + h]; };
+
+    // The field's corners are outside the box; its pixel (3, 12) is under the frame's white ring.
+    EXPECT_EQ(at(0, 0), 1);
+    EXPECT_EQ(at(511, 321), 1);
+    EXPECT_EQ(at(3, 12), 0);
+    // Across the frame's top-left corner diagonally and along its left edge at mid-height, from the
+    // outside in: field white, 1 black, 2 white, 2 black, 3 white, then the content.
+    const uint8_t ring[] = {1, 0, 0, 1, 1, 0, 0, 0};
+    for (int64_t i = 0; i < 8; ++i) {
+        EXPECT_EQ(at(2 + i, 7 + i), ring[i]) << "diagonal step " << i;
+        EXPECT_EQ(at(2 + i, 150), ring[i]) << "left edge step " << i;
+        EXPECT_EQ(at(507 - i, 150), ring[i]) << "right edge step " << i;
+        EXPECT_EQ(at(250, 307 - i), ring[i]) << "bottom edge step " << i;
+    }
+    EXPECT_EQ(at(1, 7), 0);
+    EXPECT_EQ(at(508, 308), 0);
+    // The content's corners, normalised to 1.
+    EXPECT_EQ(at(10, 15), 1);
+    EXPECT_EQ(at(499, 15), 1);
+    EXPECT_EQ(at(10, 299), 1);
+    EXPECT_EQ(at(499, 299), 1);
+    EXPECT_EQ(at(11, 16), 0);
+}
+
+// The GIF read back and played: each image drawn over the canvas, with its delay.
+struct Played {
+    std::vector<std::vector<uint8_t>> frames;
+    std::vector<int> delays;
+    int colours = 0;
+};
+
+Played play(const QString& path) {
+    Played played;
+    int code = 0;
+    GifFileType* gif = DGifOpenFileName(path.toLocal8Bit().constData(), &code);
+    if (!gif || DGifSlurp(gif) != GIF_OK)
+        return played;
+    played.colours = gif->SColorMap ? gif->SColorMap->ColorCount : 0;
+    std::vector<uint8_t> canvas(static_cast<size_t>(gif->SWidth * gif->SHeight), 0);
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        const SavedImage& image = gif->SavedImages[i];
+        const GifImageDesc& d = image.ImageDesc;
+        for (int y = 0; y < d.Height; ++y)
+            for (int x = 0; x < d.Width; ++x)
+                canvas[(d.Top + y) * gif->SWidth + d.Left + x] = image.RasterBits[y * d.Width + x];
+        GraphicsControlBlock control{};
+        DGifSavedExtensionToGCB(gif, i, &control);
+        played.frames.push_back(canvas);
+        played.delays.push_back(control.DelayTime);
+    }
+    DGifCloseFile(gif, &code);
+    return played;
+}
+
+TEST(GifWriter, MergesRepeatsAndTimesFramesFromTheirTicks) {
+    QTemporaryDir directory;
+    const QString path = directory.filePath("out.gif");
+    const int64_t w = 40, h = 30;
+    std::vector<uint8_t> a(w * h, 0), b = a, c = a;
+    b[3 * w + 4] = 1;
+    c[29 * w + 39] = 255;
+    c[0] = 1;
+    GifWriter writer(path.toStdString(), w, h);
+    // Ticks: a at 0 and again at 3 (merged), b at 6, back to a at 7, c at 60; the end at 130.
+    for (const auto& [frame, tick] : {std::pair{&a, 0}, {&a, 3}, {&b, 6}, {&a, 7}, {&c, 60}})
+        ASSERT_TRUE(writer.addFrame(*frame, tick)) << writer.error();
+    ASSERT_TRUE(writer.finish(130)) << writer.error();
+    EXPECT_EQ(writer.framesWritten(), 4);
+
+    const Played played = play(path);
+    EXPECT_EQ(played.colours, 2);
+    c[29 * w + 39] = 1;
+    const std::vector<std::vector<uint8_t>> expected = {a, b, a, c};
+    EXPECT_EQ(played.frames, expected);
+    // Hundredths of a second between the ticks, rounded on the running total: 0, 10, 12, 100, 217.
+    EXPECT_EQ(played.delays, (std::vector<int>{10, 2, 88, 117}));
+}
+
+TEST(GifWriter, ReportsAFileItCannotCreate) {
+    GifWriter writer("/nonexistent-directory/out.gif", 4, 4);
+    const std::vector<uint8_t> frame(16, 0);
+    writer.addFrame(frame, 0);
+    EXPECT_FALSE(writer.finish(10));
+    EXPECT_NE(writer.error().find("/nonexistent-directory/out.gif"), std::string::npos) << writer.error();
+}
+
+TEST(ReplayPacer, FollowsTheWallClockThroughPausesAndSpeedChanges) {
+    ReplayPacer pacer;
+    struct Step {
+        double at;       // wall seconds
+        char action;     // 'p' pause/resume, '+', '-', or ' ' none
+        double position; // ticks expected right after
+    };
+    const Step steps[] = {
+        {1, ' ', 60}, {1, 'p', 60}, {5, ' ', 60}, {5, 'p', 60}, {6, ' ', 120}, {6, '+', 120}, {7, ' ', 240},
+        {7, '-', 240}, {7, '-', 240}, {9, ' ', 300},
+    };
+    for (const Step& step : steps) {
+        if (step.action == 'p')
+            pacer.togglePause(step.at);
+        else if (step.action != ' ')
+            pacer.changeSpeed(step.action == '+' ? 2 : 0.5, step.at);
+        EXPECT_DOUBLE_EQ(pacer.position(step.at), step.position) << "at " << step.at << " s";
+    }
+    for (int i = 0; i < 10; ++i)
+        pacer.changeSpeed(2, 9);
+    EXPECT_EQ(pacer.speed(), ReplayPacer::maxSpeed);
+    for (int i = 0; i < 20; ++i)
+        pacer.changeSpeed(0.5, 9);
+    EXPECT_EQ(pacer.speed(), ReplayPacer::minSpeed);
+}
+
+} // namespace

@@ -1,0 +1,197 @@
+// `ordnix replay FILE --final/--png/--hashes` on a recorded scripted session and on damaged copies.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include "AppDelegate.h"
+#include "CommandLine.h"
+#include "Ordnix.h"
+#include "Recording.h"
+#include "RecordingHost.h"
+#include "ReplayCommand.h"
+#include "ReplayRun.h"
+#include "ScreenView.h"
+#include "ScriptedHost.h"
+
+namespace {
+
+std::vector<uint8_t> readBytes(const QString& path) {
+    std::ifstream file(path.toStdString(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+void writeBytes(const QString& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path.toStdString(), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                              static_cast<std::streamsize>(bytes.size()));
+}
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+// The command as main() runs it, with its standard output and error captured.
+Outcome replay(const QStringList& arguments) {
+    Outcome run;
+    char* outText = nullptr;
+    char* errText = nullptr;
+    size_t outSize = 0, errSize = 0;
+    std::FILE* out = open_memstream(&outText, &outSize);
+    std::FILE* err = open_memstream(&errText, &errSize);
+    const CommandLine line = CommandLine::parse(QStringList{"ordnix", "replay"} + arguments);
+    EXPECT_TRUE(line.error.isEmpty()) << line.error.toStdString();
+    run.status = ReplayCommand::runHeadless(line, out, err);
+    std::fclose(out);
+    std::fclose(err);
+    run.out.assign(outText, outSize);
+    run.err.assign(errText, errSize);
+    std::free(outText);
+    std::free(errText);
+    return run;
+}
+
+// A short session recorded through the recording host over the scripted one: a battle with one
+// shot, stopped, then the game's Quit, or (`fromDesktop`) the session ends while the game waits in a
+// host call, as when the player quits from the desktop and the game thread is parked there.
+struct Session {
+    std::shared_ptr<ScriptedHost> host = std::make_shared<ScriptedHost>();
+    std::shared_ptr<RecordingHost> recorder;
+    std::unique_ptr<Ordnix> game;
+
+    explicit Session(const QString& path, bool fromDesktop = false) {
+        host->setRandSeed(4242);
+        host->setIdleMicroseconds(4000);
+        recorder = std::make_shared<RecordingHost>(host, path.toStdString());
+        game = std::make_unique<Ordnix>(recorder);
+        host->chooseMenu(262, 1); // START A BATTLE
+        host->waitTicks(30);
+        host->clickAt(WindowID::field, 6 + 89 + 40 - 10, 290); // powder 40
+        host->waitTicks(30);
+        host->clickAt(WindowID::field, 6 + 215, 298); // Fire
+        host->waitTicks(400);
+        host->chooseMenu(262, 2); // STOP A BATTLE
+        host->waitTicks(60);
+        if (fromDesktop)
+            host->endScenario();
+        else
+            host->quit();
+        EXPECT_TRUE(host->run([&] { game->run(); }));
+        recorder->finish();
+    }
+};
+
+TEST(ReplayCommand, ReplaysARecordedSessionExactlyAndRejectsDamagedFiles) {
+    QTemporaryDir directory;
+    const QString file = directory.filePath("session.rec");
+    Session session(file);
+    const std::string name = file.toStdString();
+
+    // The replay passes every checkpoint the recording took and ends where the game ended.
+    const QString final = directory.filePath("final"), frames = directory.filePath("frames");
+    const Outcome exact = replay({file, "--hashes", "--final", final, "--png", frames});
+    EXPECT_EQ(exact.status, 0) << exact.err;
+    std::string expected;
+    for (const Checkpoint& checkpoint : session.recorder->checkpoints())
+        expected += std::to_string(checkpoint.tick) + " " + ReplayRun::hashText(checkpoint.hash) + "\n";
+    EXPECT_GE(session.recorder->checkpoints().size(), 3u) << "battle start, battle end, session end";
+    EXPECT_EQ(exact.out, expected + "ok\n");
+
+    // --final: the dump of the game's last state; the targets and ball-speed windows were never shown.
+    const Window& field = session.game->window(WindowID::field);
+    const QImage live = ScreenView::image(field.port().bitmap.bits(), 512, 322);
+    EXPECT_EQ(QImage(QDir(final).filePath("field.png")), live);
+    EXPECT_FALSE(QFile::exists(QDir(final).filePath("targets.png")));
+    QFile menus(QDir(final).filePath("menus.txt"));
+    ASSERT_TRUE(menus.open(QIODevice::ReadOnly));
+    std::vector<MenuState> states;
+    for (const auto& [id, state] : session.game->menus())
+        states.push_back(state);
+    EXPECT_EQ(QString::fromUtf8(menus.readAll()), AppDelegate::menusText(states, session.host->readyForMenus()));
+    // --png: numbered frames from 1, the last one the final field.
+    const QStringList pngs = QDir(frames).entryList({"frame-*.png"}, QDir::Files, QDir::Name);
+    ASSERT_GE(pngs.size(), 10);
+    EXPECT_EQ(pngs.first(), "frame-000001.png");
+    EXPECT_EQ(QImage(QDir(frames).filePath(pngs.last())).convertToFormat(QImage::Format_Grayscale8), live);
+
+    // Damaged copies. The header: magic (8 bytes), version (2), length, fields, checksum; then chunks.
+    const std::vector<uint8_t> bytes = readBytes(file);
+    const auto chunkAt = [&](size_t from) {
+        const std::string text(bytes.begin(), bytes.end());
+        return text.find("CHNK", from);
+    };
+    const size_t firstChunk = chunkAt(0), secondChunk = chunkAt(firstChunk + 4);
+    ASSERT_NE(firstChunk, std::string::npos);
+    ASSERT_NE(secondChunk, std::string::npos) << "the battle's end closed a chunk";
+
+    std::vector<uint8_t> wrongVersion = bytes, flipped = bytes, cut(bytes.begin(), bytes.end() - 3);
+    wrongVersion[8] = 7;
+    flipped[firstChunk + 16 + 5] ^= 0x10;
+    // The same stream, but the start-up clock the game read is one second later: another random seed.
+    const Recording original = RecordingReader::read(bytes);
+    RecordingWriter rewriter(original.header);
+    RecordingCursor cursor(original);
+    while (const std::optional<StreamItem> item = cursor.next()) {
+        HostEvent event = item->event;
+        if (event.op == HostOp::secondsSince1970) {
+            double clock = 0;
+            std::memcpy(&clock, &event.result, sizeof clock);
+            clock += 1;
+            std::memcpy(&event.result, &clock, sizeof clock);
+        }
+        if (item->kind == StreamItem::Kind::call)
+            for (int64_t i = 0; i < item->repeat; ++i)
+                rewriter.append(event);
+        else if (item->kind == StreamItem::Kind::checkpoint)
+            rewriter.checkpoint(item->checkpoint);
+    }
+    rewriter.finish();
+    const std::vector<uint8_t> reseeded = rewriter.bytes();
+
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        int status;
+        std::string message; // in standard error
+    };
+    const std::vector<Case> cases = {
+        {"empty", {}, 2, name + ": byte 0: not an Ordnix recording"},
+        {"wrong version", wrongVersion, 2, name + ": byte 8: format version 7"},
+        {"bit flipped", flipped, 2, name + ": byte " + std::to_string(firstChunk + 16) + ": chunk checksum"},
+        {"cut off", cut, 0, name + ": note: the file ends inside the chunk at byte "},
+        {"reseeded", reseeded, 3, name + ": checkpoint failed: checkpoint 1 (battle start"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeBytes(file, c.bytes);
+        const Outcome run = replay({file, "--hashes"});
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "one line: " << run.err;
+    }
+    // A session ended from the desktop replays to its end and its last checkpoint.
+    Session parked(file, true);
+    const Outcome ended = replay({file, "--hashes"});
+    EXPECT_EQ(ended.status, 0) << ended.err;
+    const Checkpoint& last = parked.recorder->checkpoints().back();
+    EXPECT_EQ(last.kind, CheckpointKind::sessionEnd);
+    EXPECT_TRUE(ended.out.ends_with("\n" + std::to_string(last.tick) + " " + ReplayRun::hashText(last.hash) + "\nok\n"))
+        << ended.out;
+
+    const Outcome missing = replay({directory.filePath("missing.rec"), "--hashes"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("missing.rec: byte 0: cannot open"), std::string::npos) << missing.err;
+}
+
+} // namespace
