@@ -275,8 +275,12 @@ public:
     void writeNumber(int64_t top, int64_t left, int64_t bottom, int64_t value, std::string& text);
     void drawSettings(int64_t powder, int64_t& oldPowder, std::string& powderText, int64_t elevation,
                       int64_t& oldElevation, std::string& elevationText);
+    // The control a held press began on. Until the button is released only that control answers the
+    // press, so a drag off a slider's end clamps there instead of reaching "Fire"; a press that began
+    // on no control (elsewhere) still moves a slider it crosses but never presses a button.
+    enum class Grip { released, elsewhere, powder, elevation, fire };
     // A press during aiming: sliders, numbers, the barrel and "Fire".
-    void pressOnPanel();
+    void pressOnPanel(Grip& grip);
     // Offers the menus once; a choice goes to doBattleMenu, as 0 unless its menu and item are enabled.
     void pollBattleMenu();
     bool menuChoiceEnabled(int64_t choice) const;

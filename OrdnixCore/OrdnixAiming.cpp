@@ -3,6 +3,8 @@
 
 #include "Check.h"
 
+#include <algorithm>
+
 namespace {
 constexpr int64_t doItYourselfTerrain = 4;
 constexpr int64_t sockColumn = 255;
@@ -66,11 +68,23 @@ void Ordnix::drawRightSettings() {
     drawSettings(gPowderR, gOldPowderR, gPowderRStr, gElevR, gOldElevR, gElevRStr);
 }
 
-void Ordnix::pressOnPanel() {
+void Ordnix::pressOnPanel(Grip& grip) {
     getMouse(gMouse);
-    const int64_t h = gMouse.h;
+    if (grip == Grip::released) {
+        if (ptInRect(gMouse, gPowSlider))
+            grip = Grip::powder;
+        else if (ptInRect(gMouse, gEleSlider))
+            grip = Grip::elevation;
+        else if (ptInRect(gMouse, gFireRect))
+            grip = Grip::fire;
+        else
+            grip = Grip::elsewhere;
+    }
+    const bool onPowder = grip == Grip::powder || (grip == Grip::elsewhere && ptInRect(gMouse, gPowSlider));
+    const bool onElevation = grip == Grip::elevation || (grip == Grip::elsewhere && ptInRect(gMouse, gEleSlider));
 
-    if (ptInRect(gMouse, gPowSlider)) {
+    if (onPowder) {
+        const int64_t h = std::clamp(gMouse.h, gPowSlider.left, gPowSlider.right - 1);
         (gTurn == 1 ? gPowderL : gPowderR) = h - gPowLeft + 10;
         drawBar(gPowTop, gPowLeft, gPowBottom, h, gPowRight);
     }
@@ -83,7 +97,8 @@ void Ordnix::pressOnPanel() {
         gOldPowderR = gPowderR;
     }
 
-    if (ptInRect(gMouse, gEleSlider)) {
+    if (onElevation) {
+        const int64_t h = std::clamp(gMouse.h, gEleSlider.left, gEleSlider.right - 1);
         (gTurn == 1 ? gElevL : gElevR) = h - gEleLeft;
         drawBar(gEleTop, gEleLeft, gEleBottom, h, gEleRight);
     }
@@ -98,7 +113,7 @@ void Ordnix::pressOnPanel() {
         drawRightCannon();
     }
 
-    if (ptInRect(gMouse, gFireRect)) {
+    if (grip == Grip::fire && ptInRect(gMouse, gFireRect)) {
         inverRoundRect(gFireRect, 15, 10);
         gFired = true;
     }
@@ -130,9 +145,12 @@ void Ordnix::pollBattleMenu() {
 
 void Ordnix::aimCannon() {
     gFired = false;
+    Grip grip = Grip::released;
     while (!gFired) {
         if (button())
-            pressOnPanel();
+            pressOnPanel(grip);
+        else
+            grip = Grip::released;
         pollBattleMenu();
     }
     host().setReadyForMenus(false);

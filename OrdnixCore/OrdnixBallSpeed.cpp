@@ -3,6 +3,8 @@
 // adds to every step of a ball.
 #include "Ordnix.h"
 
+#include <algorithm>
+
 namespace {
 // Slider geometry; gSpeedX is the column where the gray fill ends.
 constexpr int64_t slowestX = 57;
@@ -25,9 +27,14 @@ int64_t delayFor(int64_t speedX) { return (220 - (speedX - slowestX)) * 20; }
 } // namespace
 
 void Ordnix::setBallSpeed() {
+    // A click made on the field before the command would otherwise count as a press on this screen.
+    flushEvents(everyEvent, 0);
     showWindow(*gSpeedWindow);
     selectWindow(*gSpeedWindow);
     setPort(*gSpeedWindow);
+    // The last opening left "OK" inverted (and a burst where the demo ball landed); every opening
+    // starts from a blank window, as the first one does.
+    eraseRect(gSpeedWindow->port().portRect);
     doBallSpeed();
     hideWindow(*gSpeedWindow);
     showWindow(*gFieldWindow);
@@ -93,23 +100,32 @@ void Ordnix::doBallSpeed() {
     frameRect(rectTLBR(64, 57, 77, 250));
     drawSliderFill(*this);
 
+    // A press belongs to the control it began on until release: the slider clamps at its ends, and
+    // "OK" and "OBSERVE" answer only a press that began on them.
+    enum class Grip { released, elsewhere, slider, ok, observe };
+    Grip grip = Grip::released;
     bool done = false;
     while (!done) {
-        while (!button()) {
-        }
+        while (!button())
+            grip = Grip::released;
         getMouse(gMouse);
         int64_t h = gMouse.h;
         int64_t v = gMouse.v;
-        if (within(h, slowestX, fastestX) && within(v, sliderTop, sliderBottom)) {
-            gSpeedX = h;
+        const bool onSlider = within(h, slowestX, fastestX) && within(v, sliderTop, sliderBottom);
+        const bool onOK = within(h, okLeft, okRight) && within(v, buttonTop, buttonBottom);
+        const bool onObserve = within(h, observeLeft, observeRight) && within(v, buttonTop, buttonBottom);
+        if (grip == Grip::released)
+            grip = onSlider ? Grip::slider : onOK ? Grip::ok : onObserve ? Grip::observe : Grip::elsewhere;
+        if (grip == Grip::slider || (grip == Grip::elsewhere && onSlider)) {
+            gSpeedX = std::clamp(h, slowestX, fastestX);
             drawSliderFill(*this);
         }
-        if (within(h, okLeft, okRight) && within(v, buttonTop, buttonBottom)) {
+        if (grip == Grip::ok && onOK) {
             inverRoundRect(okButton, 10, 10);
             gBallDelay = delayFor(gSpeedX);
             done = true;
         }
-        if (within(h, observeLeft, observeRight) && within(v, buttonTop, buttonBottom)) {
+        if (grip == Grip::observe && onObserve) {
             inverRoundRect(observeButton, 10, 10);
             gBallDelay = delayFor(gSpeedX);
             demoFlight(*this);
@@ -117,6 +133,9 @@ void Ordnix::doBallSpeed() {
             gBallY = 45;
             groundBurst();
             inverRoundRect(observeButton, 10, 10);
+            // The demo outlasts any click: a press seen next is a new one (one still held re-grips where
+            // the pointer is), so a click on "OK" during the flight is not lost.
+            grip = Grip::released;
         }
     }
     // "OK" stays inverted for this pause; the command hides the window next.

@@ -155,6 +155,9 @@ void Ordnix::doBattle() {
 
         nextTurn();
         drawPanel();
+        // A click made while the last ball flew (or the field was built) belongs to no control of
+        // this panel; without this it would press whatever now lies under the pointer, often "Fire".
+        flushEvents(everyEvent, 0);
 
         // While a player aims, only "STOP A BATTLE" is offered.
         enableItem(battleMenu, 0);

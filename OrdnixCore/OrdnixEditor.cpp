@@ -76,6 +76,9 @@ void placePair(Ordnix& game, const char* label, const QuickDraw::Rect& leftButto
 void Ordnix::doItYourself() {
     setCursor(CursorKind::cross);
     gCancelled = false;
+    // A click left from before the battle started (on the notice, or to focus the window) would
+    // otherwise start painting, or press a button, wherever the pointer is now.
+    flushEvents(everyEvent, 0);
 
     drawTerrain();
     if (!gCancelled) {
@@ -107,13 +110,7 @@ void Ordnix::doItYourself() {
             fillRect(rectTLBR(275, 0, 357, 528), black);
             if (gTrees == 1) {
                 setCursor(CursorKind::watch);
-                int64_t n = 5 + randomBelow(10);
-                gTree = gTreeFill = gNumTrees = n;
-                do {
-                    plantTree();
-                    gTree = gTree - 1;
-                } while (gTree != 1);
-                fillTrees();
+                plantTrees();
             }
         }
     }
@@ -139,9 +136,11 @@ void Ordnix::waitForButton(const Rect& button) {
     // Copied: the caller may pass gCancelRect itself, which a cancel must not disturb.
     const Rect target = button;
     for (;;) {
-        getMouse(gMouse);
+        // The button first, then the mouse: a click shorter than one pass, made as the pointer
+        // arrives, is then seen where it happened instead of where the pointer was a moment before.
         if (!this->button())
             continue;
+        getMouse(gMouse);
         if (ptInRect(gMouse, target)) {
             inverRoundRect(target, corner, corner);
             break;
@@ -158,6 +157,9 @@ void Ordnix::waitForButton(const Rect& button) {
 }
 
 bool Ordnix::stepStart(void (Ordnix::*outline)()) {
+    // Read before the mouse, as in waitForButton, so that a short click places the object where it
+    // was made.
+    const bool pressed = button();
     getMouse(gMouse);
     // Drawn twice in XOR: the bitmap ends unchanged and the host shows the outline as a flash.
     penMode(PenMode::patXor);
@@ -165,7 +167,7 @@ bool Ordnix::stepStart(void (Ordnix::*outline)()) {
     penMode(PenMode::patXor);
     (this->*outline)();
     penMode(PenMode::patCopy);
-    if (!button())
+    if (!pressed)
         return false;
     if (ptInRect(gMouse, gCancelRect)) {
         gCancelled = true;

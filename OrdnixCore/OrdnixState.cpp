@@ -113,6 +113,10 @@ int64_t Ordnix::groundRow(int64_t h) {
 
 void Ordnix::drawScoreLine() {
     fillRect(rectTLBR(0, 0, 20, 515), white);
+    // The port's text state here is whatever the last drawing left (the initial system font on the
+    // first field, the panel's 9-point text later); the heading must not change size between fields.
+    textFont(QuickDraw::FontID::applFont);
+    textSize(9);
     textFace(QuickDraw::Style::bold);
     moveTo(217, 10);
     drawString("<-SCORE->");

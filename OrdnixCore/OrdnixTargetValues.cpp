@@ -3,6 +3,8 @@
 // and "OK" closes the screen. There is no cancel.
 #include "Ordnix.h"
 
+#include <algorithm>
+
 namespace {
 constexpr int64_t rowCount = 12;
 // A slider is 80 pixels for 20 points; a penalty row counts from -20 at its left end.
@@ -65,6 +67,8 @@ void whiteFramed(Ordnix& game, const QuickDraw::Rect& r) {
 } // namespace
 
 void Ordnix::setTargetValues() {
+    // A click made on the field before the command would otherwise count as a press on this screen.
+    flushEvents(everyEvent, 0);
     showWindow(*gTargetWindow);
     selectWindow(*gTargetWindow);
     setPort(*gTargetWindow);
@@ -210,6 +214,11 @@ void Ordnix::drawTargetValues() {
     }
 }
 
+namespace {
+// What a held press began on: a slider row (1 to 12), a button, or no control.
+constexpr int64_t released = 0, elsewhere = -1, onDefault = -2, onOK = -3;
+} // namespace
+
 void Ordnix::trackTargetValues() {
     gTargetsDone = false;
     gTop = 0;
@@ -218,15 +227,31 @@ void Ordnix::trackTargetValues() {
     gRight = 520;
     gAllRect = rectTLBR(0, 0, 350, 520);
     auto table = slots();
+    // A press belongs to the control it began on until release: a slider dragged past its end stops
+    // at that end, and the buttons answer only a press that began on them.
+    int64_t grip = released;
     while (!gTargetsDone) {
-        if (!button())
+        if (!button()) {
+            grip = released;
             continue;
+        }
         getMouse(gMouse);
-        int64_t h = gMouse.h;
+        if (grip == released) {
+            grip = elsewhere;
+            for (size_t i = 1; i <= rowCount; ++i)
+                if (ptInRect(gMouse, gSliderRect[i]))
+                    grip = static_cast<int64_t>(i);
+            if (ptInRect(gMouse, gDefaultRect))
+                grip = onDefault;
+            if (ptInRect(gMouse, gOKRect))
+                grip = onOK;
+        }
         for (size_t i = 1; i <= rowCount; ++i) {
-            if (!ptInRect(gMouse, gSliderRect[i]))
+            const bool held = grip == static_cast<int64_t>(i);
+            if (!held && !(grip == elsewhere && ptInRect(gMouse, gSliderRect[i])))
                 continue;
             const Slot& slot = *table[i];
+            const int64_t h = held ? std::clamp(gMouse.h, gSliderRect[i].left, gSliderRect[i].right - 1) : gMouse.h;
             // The bar follows the mouse pixel by pixel; the number moves in steps of four pixels.
             int64_t q = (h - gSlLeft[i]) / pixelsPerPoint;
             int64_t n = slot.negative ? q - penaltyOffset : q;
@@ -237,13 +262,13 @@ void Ordnix::trackTargetValues() {
             }
             fillSlider(*this, i, h, h + 1);
         }
-        if (ptInRect(gMouse, gDefaultRect)) {
+        if (grip == onDefault && ptInRect(gMouse, gDefaultRect)) {
             inverRoundRect(gDefaultRect, 10, 10);
             defaultTargetValues();
             drawTargetValues();
             inverRoundRect(gDefaultRect, 10, 10);
         }
-        if (ptInRect(gMouse, gOKRect)) {
+        if (grip == onOK && ptInRect(gMouse, gOKRect)) {
             inverRoundRect(gOKRect, 10, 10);
             inverRoundRect(gOKRect, 10, 10);
             hideWindow(*gTargetWindow);
@@ -251,7 +276,7 @@ void Ordnix::trackTargetValues() {
             selectWindow(*gFieldWindow);
             gTargetsDone = true;
         }
-        if (!ptInRect(gMouse, gAllRect))
+        if (grip == elsewhere && !ptInRect(gMouse, gAllRect))
             sysBeep(1);
     }
 }

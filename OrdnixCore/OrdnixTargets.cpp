@@ -20,12 +20,14 @@ const QuickDraw::Rect placeRightButton = Ordnix::rectTLBR(285, 325, 305, 435);
 } // namespace
 
 void Ordnix::siteCannons() {
+    // Both columns are drawn on every terrain, so a hand-made field's later draws (its trees) come
+    // from the same point of the stream; the editor then replaces the positions by hand.
+    gCanLX = randomBelow(175) + 30;
+    gCanRX = randomBelow(175) + 306;
     if (gTerrain == 4) {
         doItYourself();
         return;
     }
-    gCanLX = randomBelow(175) + 30;
-    gCanRX = randomBelow(175) + 306;
     switch (gTerrain) {
     case 0: {
         const int64_t y = randomBelow(40) + 220;

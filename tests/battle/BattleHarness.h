@@ -75,11 +75,12 @@ public:
         waitForAiming();
         host->perform(std::move(what), [check = std::move(check)](ScriptedHost&) { check(); });
     }
-    // A click once a player aims, then a wait until the loop has read the button twice.
+    // A click once a player aims, then a wait until the loop has read the button three times: it has seen the
+    // press and then the release, so the next click is a new press rather than the same one still held.
     void clickPanel(int64_t h, int64_t v) {
         waitForAiming();
         host->clickAt(WindowID::field, h, v);
-        host->waitForCalls(HostOp::button, 2);
+        host->waitForCalls(HostOp::button, 3);
     }
     void scriptShot(const Panel& panel, const Aim& aim) {
         clickPanel(panel.powderColumn(aim.powder), Panel::powderRow);

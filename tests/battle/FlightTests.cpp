@@ -52,7 +52,25 @@ struct FlightCase {
     Point hit;          // where it lands; a negative coordinate is not checked
     int64_t ticks = -1; // virtual time of the flight, when checked
     int64_t maxColumn = 511, minRow = 1, minGap = 0; // of the drawn trail
+    int64_t wind = 0; // the left cannon's push; the right one's is its opposite
 };
+
+// Where a ball from the hub (x, y) with the flat barrel first touches a floor that is black from row `floor` down:
+// each step's height from the launch figures of its cannon's powder, elevation and push, by the flight rule.
+Point landingOnFloor(int64_t turn, int64_t x, int64_t y, int64_t powder, int64_t elevation, int64_t wind, int64_t floor) {
+    const bool left = turn == 1;
+    const Ordnix::Launch launch = Ordnix::launchFigures(powder, elevation, left ? wind : -wind);
+    const int64_t muzzleX = x + (left ? 18 : -21), y0 = y - 5;
+    for (int64_t t = 1;; ++t) {
+        double r = static_cast<double>(t) / static_cast<double>(launch.h);
+        if (!left)
+            r = static_cast<float>(r);
+        const int64_t row = pascalRound(static_cast<double>(launch.v) * r + r * r + static_cast<double>(y0));
+        const int64_t column = muzzleX + (left ? t : -t);
+        if (row >= 31 && row + 4 >= floor)
+            return Point(column + 2, row + 4);
+    }
+}
 
 class Flight : public ::testing::TestWithParam<FlightCase> {};
 
@@ -72,7 +90,8 @@ TEST_P(Flight, EndsLandsAndLeavesTheFieldAsItWas) {
     (left ? game.gMuzzleLDY : game.gMuzzleRDY) = -5;
     (left ? game.gPowderL : game.gPowderR) = c.powder;
     (left ? game.gElevL : game.gElevR) = c.elevation;
-    game.gWindLeft = game.gWindRight = 0;
+    game.gWindLeft = c.wind;
+    game.gWindRight = -c.wind;
 
     // A snapshot shows every pixel inverted and restored since the one before: the ball's trail.
     QuickDraw::Bitmap& field = g.field();
@@ -121,8 +140,15 @@ const Point none(-1, -1);
 INSTANTIATE_TEST_SUITE_P(
     Battle, Flight,
     ::testing::Values(
-        FlightCase{"LeftDropsToTheBottom", 1, 100, 200, 10, 0, nothing, 0, none},
-        FlightCase{"RightDropsToTheBottomOnItsLeft", 2, 400, 200, 10, 0, nothing, 0, none, -1, 399},
+        // Wind 5 with and against each cannon, over a floor from row 205: the push changes both speed and angle.
+        FlightCase{"LeftWithTheWind", 1, 100, 200, 50, 22, tlbr(205, 0, 322, 512), -1,
+                   landingOnFloor(1, 100, 200, 50, 22, 5, 205), -1, 511, 1, 0, 5},
+        FlightCase{"LeftAgainstTheWind", 1, 100, 200, 50, 22, tlbr(205, 0, 322, 512), -1,
+                   landingOnFloor(1, 100, 200, 50, 22, -5, 205), -1, 511, 1, 0, -5},
+        FlightCase{"RightWithTheWind", 2, 400, 200, 50, 22, tlbr(205, 0, 322, 512), -1,
+                   landingOnFloor(2, 400, 200, 50, 22, -5, 205), -1, 511, 1, 0, -5},
+        FlightCase{"RightAgainstTheWind", 2, 400, 200, 50, 22, tlbr(205, 0, 322, 512), -1,
+                   landingOnFloor(2, 400, 200, 50, 22, 5, 205), -1, 511, 1, 0, 5},
         FlightCase{"LeftEndsAtTheRightSide", 1, 100, 150, 100, 22, nothing, 508, none, 2 * (508 - 119 + 1)},
         FlightCase{"RightEndsAtTheLeftSide", 2, 400, 150, 100, 22, nothing, 2, none, 2 * (378 - 2 + 1)},
         FlightCase{"AboveTheWindowUndrawnToTheSide", 1, 100, 150, 100, 89, nothing, 508, none, -1, 199},

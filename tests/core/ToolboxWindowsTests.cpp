@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "CoreTest.h"
+#include "QuickDrawContext.h"
 
 namespace {
 
@@ -36,6 +37,40 @@ TEST_F(ToolboxWindowsDeathTest, AnUndefinedWindowAborts) {
     EXPECT_DEATH(tb.getNewWindow(259), "getNewWindow: the window number is 256, 257 or 258");
     EXPECT_DEATH(tb.getNewWindow(0), "getNewWindow");
     EXPECT_DEATH(tb.window(static_cast<WindowID>(259)), "window: the id names one of the three windows");
+}
+
+// Drawing lands in the current port's bitmap only, and each port keeps its own pen and text state across
+// switches: the field's wide pen and large bold text are there again after drawing in the ball-speed window.
+TEST_F(ToolboxWindows, DrawingFollowsSetPortAndEachPortKeepsItsPenAndText) {
+    const auto rendered = [](int64_t size, QuickDraw::Style face, int64_t h, int64_t v, int64_t endH, int64_t penH) {
+        QuickDraw::GrafPort port(512, 322);
+        QuickDraw::QuickDrawContext qd(port);
+        qd.penSize(penH, 2);
+        qd.moveTo(h, v);
+        qd.lineTo(endH, v);
+        qd.textSize(size);
+        qd.textFace(face);
+        qd.drawString("Ab");
+        return port.bitmap.dump(Rect(0, 0, 300, 150));
+    };
+    Window& field = tb.window(WindowID::field);
+    Window& speed = tb.window(WindowID::ballSpeed);
+    tb.penSize(3, 2);
+    tb.textSize(18);
+    tb.textFace(QuickDraw::Style::bold);
+    tb.moveTo(10, 40);
+    tb.setPort(speed);
+    EXPECT_EQ(&tb.currentWindow(), &speed);
+    tb.penSize(1, 2);
+    tb.moveTo(20, 60);
+    tb.lineTo(40, 60);
+    tb.drawString("Ab");
+    EXPECT_EQ(field.port().bitmap.changeCount(), 0) << "nothing reaches the field";
+    tb.setPort(field);
+    tb.lineTo(60, 40);
+    tb.drawString("Ab");
+    EXPECT_EQ(field.port().bitmap.dump(Rect(0, 0, 300, 150)), rendered(18, QuickDraw::Style::bold, 10, 40, 60, 3));
+    EXPECT_EQ(speed.port().bitmap.dump(Rect(0, 0, 300, 150)), rendered(0, QuickDraw::Style{}, 20, 60, 40, 1));
 }
 
 TEST_F(ToolboxWindows, VisibilityTransitionsNotifyTheHostOnce) {

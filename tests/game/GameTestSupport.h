@@ -100,10 +100,13 @@ struct Draws {
 
 inline bool columnsOverlap(int64_t l1, int64_t r1, int64_t l2, int64_t r2) { return std::max(l1, l2) < std::min(r1, r2); }
 
-// The score line drawn by the rules on a port of its own: rows 0..19 of the field.
+// The score line drawn by the rules on a port of its own: rows 0..19 of the field, always in the bold 9-point
+// application font that the later score lines use.
 inline std::vector<std::string> expectedScoreLine(int64_t left, int64_t right) {
     QuickDraw::GrafPort port(512, 322);
     QuickDraw::QuickDrawContext qd(port);
+    qd.textFont(QuickDraw::FontID::applFont);
+    qd.textSize(9);
     qd.textFace(QuickDraw::Style::bold);
     for (auto [h, text] : {std::pair<int64_t, std::string>{217, "<-SCORE->"}, {50, std::to_string(left)},
                            {420, std::to_string(right)}}) {

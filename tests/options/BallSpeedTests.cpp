@@ -1,5 +1,5 @@
-// The ball speed screen: the delay "OK" sets from the slider, presses outside the controls, "OBSERVE" with its
-// demo flight and burst, and the windows around the screen.
+// The ball speed screen: the delay "OK" sets from the slider, presses and drags on and beside the controls,
+// "OBSERVE" with its demo flight and burst, every opening alike, and the windows around the screen.
 #include "OptionsTestSupport.h"
 
 namespace {
@@ -83,6 +83,51 @@ TEST(BallSpeed, SliderPressesThenOK) {
         expectFill(s.bitmap(speed), speedX);
     }
     EXPECT_EQ(delayFor(57), 4400) << "the slow end";
+
+    // Drags, then "OK": a press on the slider follows it past either end, clamped there, and presses no button it
+    // crosses; a press that began beside the slider moves it only while over it and presses no button either.
+    const std::array<int64_t, 5> drags[] = {
+        {150, 70, -400, 70, 57}, {150, 70, 900, 70, 249}, {100, 70, 240, 120, 240},
+        {200, 70, 90, 125, 90},  {150, 100, 240, 120, 249}, {20, 70, 100, 70, 100},
+    };
+    for (auto [h0, v0, h1, v1, speedX] : drags) {
+        SCOPED_TRACE(::testing::Message() << "drag from (h " << h0 << ", v " << v0 << ") to (h " << h1 << ", v " << v1 << ")");
+        Session s;
+        bool open = false;
+        ASSERT_TRUE(onScreen(s, [&](ScriptedHost& host) {
+            host.drag(speed, h0, v0, h1, v1, 6, 2);
+            host.waitTicks(2);
+            host.perform("look at the screen", [&](ScriptedHost& h) { open = h.windowShown(speed); });
+        }));
+        EXPECT_TRUE(open) << "\"OK\" was not pressed";
+        EXPECT_TRUE(s.host->soundsPlayed().empty()) << "no demo ball burst";
+        EXPECT_EQ(s.game.gSpeedX, speedX);
+        expectFill(s.bitmap(speed), speedX);
+    }
+}
+
+// "OK" is left inverted and "OBSERVE" leaves its burst when the screen closes; the next opening still looks
+// exactly like the first.
+TEST(BallSpeed, EveryOpeningLooksLikeTheFirst) {
+    Session s;
+    std::vector<std::vector<std::string>> openings;
+    for (int n = 0; n < 2; ++n) {
+        s.host->chooseMenu(261, 6);
+        s.host->waitForWindowShown(speed);
+        s.host->waitForCalls(HostOp::button, 1);
+        s.host->perform("look at the screen", [&](ScriptedHost&) { openings.push_back(s.bitmap(speed).dump(tlbr(0, 0, 150, 300))); });
+        if (n == 0) {
+            s.host->clickAt(speed, 90, 120); // "OBSERVE"
+            s.host->waitForCalls(HostOp::playSound, 1);
+            s.host->waitForCalls(HostOp::button, 1);
+        }
+        s.host->clickAt(speed, okH, okV);
+        s.host->waitForWindowHidden(speed);
+    }
+    s.host->quit();
+    ASSERT_TRUE(s.play());
+    ASSERT_EQ(openings.size(), 2u);
+    EXPECT_EQ(openings[1], openings[0]);
 }
 
 TEST(BallSpeed, ObserveFliesTheDemoBallAndBursts) {
@@ -120,30 +165,6 @@ TEST(BallSpeed, ObserveFliesTheDemoBallAndBursts) {
         EXPECT_EQ(buttonAfter, buttonBefore) << "OBSERVE shows normal again";
         EXPECT_EQ(s.bitmap(speed).dump(path), pathBefore) << "every ball shown was erased";
     }
-}
-
-TEST(BallSpeed, RandomPressesKeepTheSpeedInRange) {
-    RandomCoordinates coordinate("on the ball speed screen");
-    SCOPED_TRACE(::testing::Message() << "seed " << coordinate.seed);
-    Session s;
-    ASSERT_TRUE(onScreen(s, [&](ScriptedHost& host) {
-        for (int n = 0; n < 150; ++n) {
-            const int64_t h = n % 7 == 0 ? coordinate(-(int64_t{1} << 50), int64_t{1} << 50) : coordinate(-60, 360);
-            int64_t v = coordinate(-60, 210);
-            // Keep off "OK" (which ends the screen) and "OBSERVE" (tested on its own).
-            if (v >= 105 && v <= 140 && ((h >= 35 && h <= 145) || (h >= 215 && h <= 270)))
-                v = 60;
-            if (n % 4 == 0)
-                host.drag(speed, h, std::min<int64_t>(v, 100), coordinate(0, 300), coordinate(50, 90), 3, 1);
-            else
-                host.clickAt(speed, h, v);
-            host.waitTicks(1);
-        }
-    }));
-    EXPECT_TRUE(s.game.gSpeedX >= 57 && s.game.gSpeedX <= 249) << s.game.gSpeedX;
-    EXPECT_EQ(s.game.gBallDelay, delayFor(s.game.gSpeedX));
-    expectFill(s.bitmap(speed), s.game.gSpeedX);
-    EXPECT_FALSE(s.game.window(speed).visible());
 }
 
 } // namespace

@@ -43,6 +43,17 @@ inline void press(ScriptedHost& host, WindowID window, int64_t h, int64_t v) {
     host.waitTicks(2);
 }
 
+// The shortest click: the pointer arrives and the button goes down and up together, just as the core polls the
+// button (after the idle that precedes every poll), so that poll is the only one to see the press.
+inline void quickClick(ScriptedHost& host, WindowID window, int64_t h, int64_t v) {
+    host.waitUntil("the core polls the button", [](const ScriptedHost& hs) {
+        const auto& log = hs.log();
+        return log.size() >= 2 && log.back().op == HostOp::button && log[log.size() - 2].op == HostOp::idle;
+    });
+    host.clickAt(window, h, v);
+    host.waitTicks(2);
+}
+
 // Opens a screen from its menu item, runs `script` in its polling loop, clicks "OK" at (okH, okV) and quits.
 template <typename Script>
 bool onScreen(Session& s, int64_t menu, int64_t item, WindowID window, int64_t okH, int64_t okV, Script script) {
@@ -64,9 +75,9 @@ inline Presses operator+(Presses a, const Presses& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
-inline void pressAll(ScriptedHost& host, const Presses& presses) {
+inline void pressAll(ScriptedHost& host, const Presses& presses, bool quick = false) {
     for (auto [h, v] : presses)
-        press(host, WindowID::field, h, v);
+        quick ? quickClick(host, WindowID::field, h, v) : press(host, WindowID::field, h, v);
 }
 // "CONTINUE", then each cannon's "PLACE CANNON" and its spot.
 inline Presses cannons(int64_t lh, int64_t lv, int64_t rh, int64_t rv) {
