@@ -35,6 +35,62 @@ RecordingHost::RecordingHost(std::shared_ptr<MacHost> inner, const std::string& 
     header_.faceName = resolvedFace().name;
     header_.faceHash = resolvedFace().hash;
     writer_ = std::make_unique<RecordingWriter>(header_, path);
+    if (!path.empty())
+        watch_ = std::thread([this] { watchBlockedCalls(); });
+}
+
+RecordingHost::~RecordingHost() {
+    if (!watch_.joinable())
+        return;
+    {
+        std::lock_guard guard(watchLock_);
+        stopWatch_ = true;
+    }
+    watchWake_.notify_all();
+    watch_.join();
+}
+
+void RecordingHost::watchBlockedCalls() {
+    std::unique_lock guard(watchLock_);
+    while (!stopWatch_) {
+        if (!blocked_) {
+            watchWake_.wait(guard);
+            continue;
+        }
+        const uint64_t serial = blockSerial_;
+        const auto waitEnded = [&] { return stopWatch_ || !blocked_ || blockSerial_ != serial; };
+        if (watchWake_.wait_for(guard, blockedFlushDelay, waitEnded))
+            continue;
+        // The game thread is parked in the inner host and comes back through watchLock_.
+        if (!finished_ && writer_->pendingRawBytes() > 0)
+            endChunk();
+        watchWake_.wait(guard, waitEnded);
+    }
+}
+
+template <typename Call>
+auto RecordingHost::blocking(HostOp op, int64_t arg, Call&& call) {
+    if (!watch_.joinable())
+        return forward(op, arg, call);
+    return forward(op, arg, [&] {
+        // Declared inside the forwarded call, so the game thread has taken the writer back before
+        // forward notes an unwinding call in it.
+        struct Unblock {
+            RecordingHost& host;
+            ~Unblock() {
+                std::lock_guard guard(host.watchLock_);
+                host.blocked_ = false;
+            }
+        };
+        {
+            std::lock_guard guard(watchLock_);
+            blocked_ = true;
+            ++blockSerial_;
+        }
+        watchWake_.notify_all();
+        const Unblock unblock{*this};
+        return call();
+    });
 }
 
 template <typename Write>
@@ -108,7 +164,7 @@ void RecordingHost::spin(int64_t passes) {
 }
 
 void RecordingHost::idle() {
-    forward(HostOp::idle, 0, [&] { inner_->idle(); });
+    blocking(HostOp::idle, 0, [&] { inner_->idle(); });
     record(HostOp::idle);
 }
 
@@ -180,7 +236,7 @@ void RecordingHost::showCursor(bool visible) {
 }
 
 int64_t RecordingHost::alert(int64_t id) {
-    const int64_t item = forward(HostOp::alert, id, [&] { return inner_->alert(id); });
+    const int64_t item = blocking(HostOp::alert, id, [&] { return inner_->alert(id); });
     record(HostOp::alert, id, item);
     return item;
 }
@@ -196,7 +252,7 @@ void RecordingHost::dialogChanged(const Dialog& dialog) {
 }
 
 int64_t RecordingHost::modalDialog(const Dialog& dialog) {
-    const int64_t item = forward(HostOp::modalDialog, dialog.id(), [&] { return inner_->modalDialog(dialog); });
+    const int64_t item = blocking(HostOp::modalDialog, dialog.id(), [&] { return inner_->modalDialog(dialog); });
     record(HostOp::modalDialog, dialog.id(), item);
     return item;
 }

@@ -14,13 +14,20 @@
 // When the inner host ends the session by throwing out of a call, the recording notes that call; a
 // replay ends at the same call (ReplayHost::EndOfRecording) after verifying the last checkpoints.
 //
+// A host may block the game thread for long in idle, alert or modalDialog (waiting for the player), and
+// nothing is recorded meanwhile: when a file is written, a watch thread ends the chunk once such a
+// wait has lasted a second, so a session killed while the game waits keeps everything before the wait.
+//
 // Not thread-safe beyond MacHost's rule: all calls come from the game thread.
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "MacHost.h"
@@ -33,10 +40,15 @@ public:
     static constexpr std::chrono::seconds flushInterval{10};
     // The wall clock is read once per this many calls, which keeps its cost off the per-call path.
     static constexpr int64_t callsPerClockCheck = 256;
+    // How long a blocking call of the inner host may wait before the chunk before it is written.
+    static constexpr std::chrono::seconds blockedFlushDelay{1};
 
     // Records to `path`, or to memory when the path is empty. Throws std::runtime_error naming the path
     // when the file cannot be created (before the game starts).
     RecordingHost(std::shared_ptr<MacHost> inner, const std::string& path = {});
+    ~RecordingHost() override;
+    RecordingHost(const RecordingHost&) = delete;
+    RecordingHost& operator=(const RecordingHost&) = delete;
 
     // The session-end checkpoint and the end-of-session item; later calls are forwarded, not recorded.
     // Call after the game's run() returned.
@@ -87,6 +99,10 @@ private:
     // Runs a write; a failure stops the recording instead of unwinding the game.
     template <typename Write>
     void guarded(Write&& write);
+    // Runs a call of the inner host that may block for long, with the watch told about it.
+    template <typename Call>
+    auto blocking(HostOp op, int64_t arg, Call&& call);
+    void watchBlockedCalls();
 
     std::shared_ptr<MacHost> inner_;
     RecordingHeader header_;
@@ -100,6 +116,15 @@ private:
     bool inBattle_ = false;
     bool finished_ = false;
     std::optional<std::string> writeError_;
+
+    // The watch and the game thread touch the writer only while holding watchLock_ (the game thread
+    // around a blocking call, the watch while it ends a chunk).
+    std::mutex watchLock_;
+    std::condition_variable watchWake_;
+    bool blocked_ = false;
+    uint64_t blockSerial_ = 0;
+    bool stopWatch_ = false;
+    std::thread watch_;
 };
 
 // A hash of a menu publication, so that a replay notices a menu state that differs from the recording.
