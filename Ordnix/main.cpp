@@ -15,6 +15,7 @@
 #include "CommandLine.h"
 #include "DisplayCheck.h"
 #include "LeakSuppressions.h"
+#include "Match.h"
 #include "Recording.h"
 #include "RecordingHost.h"
 #include "ReplayCommand.h"
@@ -62,6 +63,30 @@ void catchTerminationSignals() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
+// The headless match: one line per battle and the summary on standard output.
+int runMatch(const CommandLine& line) {
+    MatchOptions options;
+    options.left = *line.left->computer;
+    options.right = *line.right->computer;
+    options.battles = line.battles;
+    options.seed = line.seed;
+    options.terrain = line.terrain;
+    options.wind = line.wind;
+    options.recordFile = line.recordFile.toLocal8Bit().toStdString();
+    try {
+        int64_t number = 0;
+        const MatchSummary summary = playMatch(options, [&number](const BattleResult& result) {
+            std::printf("battle %lld: %s\n", static_cast<long long>(++number), result.line().c_str());
+            std::fflush(stdout);
+        });
+        std::printf("%s\n", summary.line().c_str());
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "ordnix: %s\n", error.what());
+        return 2;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -81,6 +106,8 @@ int main(int argc, char** argv) {
         std::printf("ordnix %s\n", ordnixGameVersion());
         return 0;
     }
+    if (line.mode == CommandLine::Mode::match)
+        return runMatch(line);
     if (line.headless()) {
         // No display: the core application gives Qt's image writers what they need, no platform.
         QCoreApplication application(argc, argv);
