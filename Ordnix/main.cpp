@@ -2,6 +2,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <fcntl.h>
 #include <unistd.h>
@@ -16,6 +17,9 @@
 #include "DisplayCheck.h"
 #include "LeakSuppressions.h"
 #include "Match.h"
+#include "PanelDriver.h"
+#include "Ordnix.h"
+#include "PlayersMenu.h"
 #include "Recording.h"
 #include "RecordingHost.h"
 #include "ReplayCommand.h"
@@ -147,10 +151,21 @@ int main(int argc, char** argv) {
     if (recording) {
         replay = std::make_unique<ReplayWindow>(recording, line.replayFile);
         replay->install(delegate);
-    } else if (!line.recordFile.isEmpty()) {
+    }
+    // The computer plays below the recording, so its turns are recorded like a person's.
+    std::shared_ptr<PanelDriver> driver;
+    if (!recording) {
+        driver = std::make_shared<PanelDriver>(delegate.host, static_cast<uint64_t>(std::time(nullptr)));
+        delegate.coreHost = driver;
+        delegate.runGame = [driver](Ordnix& game) {
+            driver->attach(game);
+            game.run();
+        };
+    }
+    if (!recording && !line.recordFile.isEmpty()) {
         std::shared_ptr<RecordingHost> recorder;
         try {
-            recorder = std::make_shared<RecordingHost>(delegate.host, line.recordFile.toLocal8Bit().toStdString());
+            recorder = std::make_shared<RecordingHost>(driver, line.recordFile.toLocal8Bit().toStdString());
         } catch (const std::exception& error) {
             std::fprintf(stderr, "ordnix: %s\n", error.what());
             return 2;
@@ -172,7 +187,16 @@ int main(int argc, char** argv) {
         [[maybe_unused]] const ssize_t drained = read(signalPipe[0], bytes, sizeof bytes);
         delegate.quit();
     });
+    std::unique_ptr<PlayersMenu> players;
+    if (driver) {
+        // Players are known before the first turn; the menu shows and changes them afterwards.
+        const auto stored = PlayersMenu::storedPlayers();
+        driver->setPlayer(1, line.left.value_or(stored[0]));
+        driver->setPlayer(2, line.right.value_or(stored[1]));
+    }
     delegate.launch();
+    if (driver)
+        players = std::make_unique<PlayersMenu>(delegate, driver, std::array{line.left, line.right});
     if (replay)
         replay->attach(delegate);
     return QApplication::exec();

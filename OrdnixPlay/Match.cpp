@@ -87,13 +87,14 @@ private:
     void battleEnded() {
         inBattle_ = false;
         BattleResult r;
-        r.shots = shotsThisBattle(1) + shotsThisBattle(2);
+        r.leftShots = shotsThisBattle(1);
+        r.rightShots = shotsThisBattle(2);
+        r.shots = r.leftShots + r.rightShots;
         r.scoreL = game_->gScoreL;
         r.scoreR = game_->gScoreR;
         if (game_->gRCanDead || game_->gLCanDead) {
             // Both can fall to one burst; the game names the loser in gKilled either way.
             r.winner = game_->gKilled == 2 ? 1 : 2;
-            r.shotsOfDestroyer = shotsThisBattle(game_->gTurn);
         }
         summary.battles.push_back(r);
         (r.winner == 1 ? summary.leftWins : r.winner == 2 ? summary.rightWins : summary.stopped) += 1;
@@ -113,8 +114,7 @@ private:
 
 std::string BattleResult::line() const {
     std::ostringstream out;
-    out << (winner == 1 ? "left wins" : winner == 2 ? "right wins" : "stopped") << ", shots " << shots
-        << ", scores " << scoreL << " " << scoreR;
+    out << (winner == 1 ? "left wins" : winner == 2 ? "right wins" : "stopped") << ", shots " << shots << " (left " << leftShots << ", right " << rightShots << "), scores " << scoreL << " " << scoreR;
     return out.str();
 }
 

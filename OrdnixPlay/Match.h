@@ -29,10 +29,9 @@ struct MatchOptions {
 struct BattleResult {
     int64_t winner = 0; // 1 left, 2 right, 0 stopped
     int64_t shots = 0;
+    int64_t leftShots = 0, rightShots = 0;
     int64_t scoreL = 0, scoreR = 0; // the game's scores after the battle
-    // Shots of each side in this battle up to and including the one that destroyed a cannon (the
-    // shooter's own count); 0 when no cannon fell.
-    int64_t shotsOfDestroyer = 0;
+    // "left wins, shots 3 (left 2, right 1), scores 10 0"; "stopped" instead when no cannon fell.
     std::string line() const;
 };
 

@@ -1,5 +1,7 @@
 #include "PanelDriver.h"
 
+#include <algorithm>
+
 #include "Ordnix.h"
 
 namespace {
@@ -93,12 +95,17 @@ bool PanelDriver::computerAims() {
 
     Turn turn;
     turn.shooter = shooter;
-    turn.start = inner_->tickCount();
+    const int64_t began = inner_->tickCount();
     turn.from = game_->gFieldWindow ? inner_->mouse(*game_->gFieldWindow) : lastPointer_;
     if (!simulator_)
         simulator_ = std::make_unique<ShotSimulator>();
     simulator_->load(*game_);
     turn.shot = computers_[side]->choose(*simulator_, shooter);
+    turn.start = inner_->tickCount();
+    const int64_t searched = turn.start - began;
+    turn.nominalStart = std::min(searched, thinkTicks);
+    turn.remaining = fireTick - turn.nominalStart;
+    turn.budget = std::min(turn.remaining, std::max(shortestMotion, latestFireTick - searched));
     turn_ = turn;
     return true;
 }
@@ -138,12 +145,20 @@ PanelDriver::Hand PanelDriver::handAt(int64_t elapsed) const {
     return {fire, false, true};
 }
 
+PanelDriver::Hand PanelDriver::handNow() {
+    const Turn& turn = *turn_;
+    const int64_t real = std::max<int64_t>(0, inner_->tickCount() - turn.start);
+    const int64_t nominal = real >= turn.budget ? fireTick : turn.nominalStart + real * turn.remaining / turn.budget;
+    const Hand hand = handAt(nominal);
+    publishPointer(hand.at);
+    return hand;
+}
+
 bool PanelDriver::button() {
     if (!computerAims())
         return inner_->button();
     (void)inner_->button(); // the person's hand is off the panel during the computer's turn
-    const Hand hand = handAt(inner_->tickCount() - turn_->start);
-    publishPointer(hand.at);
+    const Hand hand = handNow();
     if (hand.fire) {
         if (turn_->fired)
             return false;
@@ -157,8 +172,7 @@ bool PanelDriver::button() {
 QuickDraw::Point PanelDriver::mouse(const Window& in) {
     if (!computerAims())
         return inner_->mouse(in);
-    const Hand hand = handAt(inner_->tickCount() - turn_->start);
-    publishPointer(hand.at);
+    const Hand hand = handNow();
     const QuickDraw::Rect field = windowBounds(WindowID::field);
     const QuickDraw::Rect to = in.bounds();
     return QuickDraw::Point(hand.at.h + field.left - to.left, hand.at.v + field.top - to.top);

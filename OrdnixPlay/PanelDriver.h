@@ -34,8 +34,11 @@ public:
         bool operator==(const Player&) const = default;
     };
 
-    // Ticks after the turn began at which the hand moves (60 ticks a second).
+    // Ticks after the turn began at which the hand moves (60 ticks a second). The search for the shot
+    // counts as thinking; a search longer than that speeds the hand up so that "Fire" comes by
+    // latestFireTick unless the search alone took nearly that long.
     static constexpr int64_t thinkTicks = 20, dragTicks = 30, holdTicks = 6, moveTicks = 18, fireTick = 136;
+    static constexpr int64_t latestFireTick = 170, shortestMotion = 40;
 
     PanelDriver(std::shared_ptr<MacHost> inner, uint64_t seed);
 
@@ -81,7 +84,10 @@ public:
 private:
     struct Turn {
         int64_t shooter = 0;
-        int64_t start = 0; // tick
+        // The hand's schedule in nominal ticks: nominalStart at tick `start`, then remaining nominal
+        // ticks spread over `budget` real ones (fewer when the search took long: Fire stays in time).
+        int64_t start = 0;
+        int64_t nominalStart = 0, remaining = fireTick, budget = fireTick;
         QuickDraw::Point from{};
         ShotSimulator::Shot shot;
         bool fired = false;
@@ -95,6 +101,7 @@ private:
         bool fire = false;
     };
     Hand handAt(int64_t elapsed) const;
+    Hand handNow();
     void publishPointer(std::optional<QuickDraw::Point> p);
 
     std::shared_ptr<MacHost> inner_;
