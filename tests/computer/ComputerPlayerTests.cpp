@@ -91,7 +91,7 @@ TEST(ComputerPlayerTest, PlaysBattlesAgainstAPersonIgnoresTheirClicksAndYieldsTo
         int64_t shotsWhenStopped = -1;
         std::vector<bool> cannonFell; // per ended battle
     } seen;
-    const int64_t personPowderColumn = 6 + 89 + 90; // the left panel's powder 100
+    const int64_t personPowderColumn = 6 + 89 + 80; // the left panel's powder 90
 
     std::function<void(ScriptedHost&)> react = [&](ScriptedHost& h) {
         Ordnix& game = g.game;
@@ -103,6 +103,9 @@ TEST(ComputerPlayerTest, PlaysBattlesAgainstAPersonIgnoresTheirClicksAndYieldsTo
                 return;
             }
             ++seen.battles;
+            // The person's pointer rests on the left powder slider: the computer's hand starts from
+            // there and crosses the slider while it thinks, where a press would set the powder.
+            h.setMouse(WindowID::field, personPowderColumn, 290);
             h.chooseMenuNow(battleMenu, startItem);
         } else if (g.aiming() && game.gTurn == 2) {
             ++seen.personShots;
@@ -111,12 +114,12 @@ TEST(ComputerPlayerTest, PlaysBattlesAgainstAPersonIgnoresTheirClicksAndYieldsTo
             h.setButton(false);
         } else if (g.aiming() && game.gTurn == 1 && seen.battles == 1 && !seen.clickedDuringComputer) {
             seen.clickedDuringComputer = true;
-            h.setMouse(WindowID::field, personPowderColumn, 290);
             h.setButton(true);
             h.setButton(false);
         } else if (g.aiming() && game.gTurn == 1 && seen.clickedDuringComputer && !seen.checkedClick) {
             seen.checkedClick = true;
-            EXPECT_NE(game.gPowderL, 100) << "the person's press moved the computer's slider";
+            // Still thinking: the battle's starting powder, whatever the person pressed.
+            EXPECT_EQ(game.gPowderL, 10) << "the person's press moved the computer's slider";
         } else if (g.aiming() && game.gTurn == 1 && seen.battles == 3 && !seen.stopped) {
             seen.stopped = true;
             seen.shotsWhenStopped = g.driver->computerShots(1);
