@@ -189,6 +189,16 @@ TEST(ReplayCommand, ReplaysARecordedSessionExactlyAndRejectsDamagedFiles) {
     EXPECT_TRUE(ended.out.ends_with("\n" + std::to_string(last.tick) + " " + ReplayRun::hashText(last.hash) + "\nok\n"))
         << ended.out;
 
+    // An output that cannot be written is bad input too.
+    QFile blocker(directory.filePath("blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    for (const QString option : {"--final", "--png", "--gif"}) {
+        const Outcome unwritable = replay({file, option, directory.filePath(option == "--gif" ? "blocker/x.gif" : "blocker")});
+        EXPECT_EQ(unwritable.status, 2) << option.toStdString();
+        EXPECT_NE(unwritable.err.find("blocker"), std::string::npos) << unwritable.err;
+    }
+
     const Outcome missing = replay({directory.filePath("missing.rec"), "--hashes"});
     EXPECT_EQ(missing.status, 2);
     EXPECT_NE(missing.err.find("missing.rec: byte 0: cannot open"), std::string::npos) << missing.err;
