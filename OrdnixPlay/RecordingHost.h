@@ -11,6 +11,9 @@
 // time have passed since the last chunk ended, so a killed session keeps all but its last seconds (the
 // wall clock covers stretches in which the core reads no ticks, such as the menus between battles).
 //
+// When the inner host ends the session by throwing out of a call, the recording notes that call; a
+// replay ends at the same call (ReplayHost::EndOfRecording) after verifying the last checkpoints.
+//
 // Not thread-safe beyond MacHost's rule: all calls come from the game thread.
 #pragma once
 
@@ -77,6 +80,10 @@ private:
     void record(HostOp op, int64_t arg = 0, int64_t result = 0, int64_t result2 = 0);
     void takeCheckpoint(CheckpointKind kind);
     void endChunk();
+    // Calls the inner host; when it throws (the desktop ends the session from inside the call), the
+    // recording notes the call the session ended in, and the exception goes on.
+    template <typename Call>
+    auto forward(HostOp op, int64_t arg, Call&& call);
     // Runs a write; a failure stops the recording instead of unwinding the game.
     template <typename Write>
     void guarded(Write&& write);

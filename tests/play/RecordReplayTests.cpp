@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <limits>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -205,13 +207,15 @@ TEST(RecordReplay, AWholeScriptedGameReplaysExactly) {
     EXPECT_GT(frames, 100);
 }
 
-// A short session: start-up, one battle started and stopped, quit.
+// A short session: start-up, one battle started and stopped, then the host ends the session from
+// inside a call, as the desktop does when the window closes.
 Recording shortSession(std::vector<uint8_t>& bytes) {
     RecordedGame g(4711);
     g.host->chooseMenu(262, 1);
     g.host->waitForMenuPoll();
     g.host->chooseMenu(262, 2);
-    g.host->quit();
+    g.host->waitForMenuPoll();
+    g.host->endScenario();
     EXPECT_TRUE(g.play());
     bytes = g.recorder->writer().bytes();
     return g.recording();
@@ -254,6 +258,34 @@ TEST(RecordReplay, DamagedFilesAndDivergenceAreReported) {
         }
     }
 
+    // Answers no host gives are damage too: the game would trip over them.
+    const struct {
+        HostEvent call;
+        const char* message;
+    } impossible[] = {
+        {{HostOp::mouse, 256, 40000, 0}, "position out of range"},
+        {{HostOp::button, 0, 2}, "not a yes or no"},
+        {{HostOp::modalDialog, 1000, 0}, "dialog item out of range"},
+        {{HostOp::soundVolume, 0, 8}, "volume out of range"},
+        {{HostOp::secondsSince1970, 0, std::bit_cast<int64_t>(std::numeric_limits<double>::quiet_NaN())},
+         "clock out of range"},
+        {{HostOp::tickCount, 0, 5}, "tick 5 before tick 9"},
+    };
+    for (const auto& c : impossible) {
+        SCOPED_TRACE(c.message);
+        RecordingWriter writer(recording.header);
+        writer.append({HostOp::tickCount, 0, 9});
+        writer.flush();
+        writer.append(c.call);
+        writer.finish();
+        try {
+            RecordingReader::read(writer.bytes());
+            ADD_FAILURE() << "read without an error";
+        } catch (const RecordingError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+        }
+    }
+
     // Cut inside the last chunk: every earlier chunk replays, the note names the chunk's byte.
     std::vector<uint8_t> cut(good.begin(), good.end() - 3);
     const Recording truncated = RecordingReader::read(cut);
@@ -278,11 +310,13 @@ TEST(RecordReplay, DamagedFilesAndDivergenceAreReported) {
     // Rewritten item by item with one call or one checkpoint changed: the replay stops at the changed
     // call naming both calls, or runs on and reports the changed checkpoint as the first mismatch.
     std::vector<StreamItem> items;
-    int64_t callCount = 0;
+    int64_t callCount = 0, endedInCall = 0;
     for (RecordingCursor cursor(recording); auto item = cursor.next();) {
         items.push_back(*item);
         callCount += item->kind == StreamItem::Kind::call ? item->repeat : 0;
+        endedInCall += item->kind == StreamItem::Kind::interrupted ? 1 : 0;
     }
+    EXPECT_EQ(endedInCall, 1);
     const auto rewritten = [&](int64_t changedCall, bool changeCheckpoint) {
         RecordingWriter writer(recording.header);
         int64_t call = 0;
@@ -295,6 +329,8 @@ TEST(RecordReplay, DamagedFilesAndDivergenceAreReported) {
                 checkpointChanged = true;
                 writer.checkpoint(c);
             }
+            if (item.kind == StreamItem::Kind::interrupted)
+                writer.interrupted(item.event.op, item.event.arg);
             for (int64_t i = 0; item.kind == StreamItem::Kind::call && i < item.repeat; ++i, ++call)
                 writer.append(call == changedCall ? HostEvent{HostOp::sysBeep} : item.event);
         }
