@@ -1,10 +1,13 @@
 #include "GifWriter.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <utility>
 
+#include <fcntl.h>
 #include <gif_lib.h>
+#include <unistd.h>
 
 GifWriter::GifWriter(std::string path, int64_t width, int64_t height)
     : path_(std::move(path)), width_(width), height_(height) {}
@@ -23,10 +26,16 @@ bool GifWriter::fail(const std::string& what, int code) {
 }
 
 bool GifWriter::open() {
+    // Not EGifOpenFileName: it creates the file readable by its owner only.
+    const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return fail(std::string("cannot create the file: ") + std::strerror(errno), 0);
     int code = 0;
-    gif_ = EGifOpenFileName(path_.c_str(), false, &code);
-    if (!gif_)
+    gif_ = EGifOpenFileHandle(fd, &code);
+    if (!gif_) {
+        ::close(fd);
         return fail("cannot create the file", code);
+    }
     EGifSetGifVersion(gif_, true);
     GifColorType colours[2] = {{255, 255, 255}, {0, 0, 0}};
     ColorMapObject* map = GifMakeMapObject(2, colours);

@@ -15,7 +15,6 @@
 #include "Recording.h"
 #include "ReplayRun.h"
 #include "ScreenDump.h"
-#include "ScreenView.h"
 #include "VirtualHost.h"
 
 namespace ReplayCommand {
@@ -23,6 +22,21 @@ namespace ReplayCommand {
 namespace {
 
 constexpr std::array<WindowID, 3> windowIDs = {WindowID::field, WindowID::targets, WindowID::ballSpeed};
+
+// A two-colour image (white 0, black 1): the same pixels as the grey dump image, written about ten
+// times faster, which matters at one file per changed tick.
+QImage monoImage(const std::vector<uint8_t>& frame) {
+    QImage image(static_cast<int>(FrameComposer::width), static_cast<int>(FrameComposer::height), QImage::Format_Mono);
+    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    image.fill(0);
+    for (int64_t y = 0; y < FrameComposer::height; ++y) {
+        uchar* row = image.scanLine(static_cast<int>(y));
+        for (int64_t x = 0; x < FrameComposer::width; ++x)
+            if (frame[y * FrameComposer::width + x])
+                row[x >> 3] |= static_cast<uchar>(0x80 >> (x & 7));
+    }
+    return image;
+}
 
 // The frames of a replay: one per tick on which any window's pixels changed, sampled as the
 // desktop's 60 Hz refresh samples them (a bitmap snapshot, so XOR drawing undone within the tick
@@ -77,7 +91,7 @@ private:
         ++frames_;
         if (pngDirectory_) {
             const QString name = pngDirectory_->filePath(QStringLiteral("frame-%1.png").arg(frames_, 6, 10, QLatin1Char('0')));
-            if (!ScreenView::image(frame, FrameComposer::width, FrameComposer::height).save(name, "PNG"))
+            if (!monoImage(frame).save(name, "PNG"))
                 error_ = name.toStdString() + ": cannot write the frame";
         }
         if (gif_ && !gif_->addFrame(frame, tick))
@@ -127,6 +141,7 @@ int runHeadless(const CommandLine& line, std::FILE* out, std::FILE* err) {
         };
     auto host = std::make_shared<ReplayHost>(recording, options);
     ReplayOutcome outcome;
+    bool finalWritten = true;
     {
         Ordnix ordnix(host);
         game = &ordnix;
@@ -139,9 +154,14 @@ int runHeadless(const CommandLine& line, std::FILE* out, std::FILE* err) {
             for (WindowID id : {WindowID::targets, WindowID::ballSpeed})
                 if (ordnix.window(id).visible())
                     shown.push_back(&ordnix.window(id));
-            ScreenDump::write(QDir(line.finalDirectory), ordnix.window(WindowID::field), shown, host->menus(),
-                              display->readyForMenus());
+            if (!ScreenDump::write(QDir(line.finalDirectory), ordnix.window(WindowID::field), shown, host->menus(),
+                                   display->readyForMenus()))
+                finalWritten = false;
         }
+    }
+    if (!finalWritten) {
+        std::fprintf(err, "ordnix: %s: cannot write the final screens\n", line.finalDirectory.toLocal8Bit().constData());
+        return 2;
     }
     // The last frame stays up for a second.
     if (!frames.finish(host->currentTick() + 60)) {

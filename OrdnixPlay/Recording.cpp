@@ -2,7 +2,9 @@
 
 #include <zlib.h>
 
+#include <bit>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
@@ -40,6 +42,12 @@ void putString(std::vector<uint8_t>& out, const std::string& s) {
     putU16(out, n);
     out.insert(out.end(), s.begin(), s.begin() + static_cast<std::ptrdiff_t>(n));
 }
+
+// About 580 years of ticks; keeps tick arithmetic far from overflow.
+constexpr int64_t maxRecordedTick = int64_t{1} << 40;
+
+// A wall clock within some 30 000 years of 1970.
+bool clockInRange(double seconds) { return std::isfinite(seconds) && std::fabs(seconds) < 1e12; }
 
 uint32_t crc(std::span<const uint8_t> bytes) {
     uLong c = crc32(0L, Z_NULL, 0);
@@ -103,6 +111,27 @@ private:
     size_t pos_ = 0;
 };
 
+// The answers no host gives (MacHost's contract): the game is not built to survive them, so a
+// recording that holds one is damaged, not a session to replay.
+const char* outOfContract(const HostEvent& e) {
+    constexpr int64_t maxCoordinate = 32767; // a classic 16-bit coordinate covers any screen
+    switch (e.op) {
+    case HostOp::tickCount: return e.result < 0 || e.result > maxRecordedTick ? "tick out of range" : nullptr;
+    case HostOp::button:
+    case HostOp::soundDone: return e.result != 0 && e.result != 1 ? "not a yes or no" : nullptr;
+    case HostOp::mouse:
+        return e.result < -maxCoordinate || e.result > maxCoordinate || e.result2 < -maxCoordinate ||
+                       e.result2 > maxCoordinate
+                   ? "position out of range"
+                   : nullptr;
+    case HostOp::alert:
+    case HostOp::modalDialog: return e.result < 1 || e.result > 255 ? "dialog item out of range" : nullptr;
+    case HostOp::soundVolume: return e.result < 0 || e.result > 7 ? "volume out of range" : nullptr;
+    case HostOp::secondsSince1970: return clockInRange(std::bit_cast<double>(e.result)) ? nullptr : "clock out of range";
+    default: return nullptr;
+    }
+}
+
 // Decodes one item; the chunk's previous tick is carried in lastTick. Throws RecordingError.
 StreamItem decodeItem(Input& in, int64_t& lastTick, bool havePrevious, bool& isRepeat) {
     StreamItem item;
@@ -127,6 +156,16 @@ StreamItem decodeItem(Input& in, int64_t& lastTick, bool havePrevious, bool& isR
         item.checkpoint.kind = static_cast<CheckpointKind>(kind);
         item.checkpoint.tick = in.signedVarint("a checkpoint");
         item.checkpoint.hash = in.fixed(8, "a checkpoint");
+        return item;
+    }
+    if (tag == tagInterrupted) {
+        item.kind = StreamItem::Kind::interrupted;
+        const std::optional<HostOp> op = hostOpFromRaw(in.byte("an ended call"));
+        if (!op)
+            throw RecordingError(at, "unknown op in an ended call");
+        item.event.op = *op;
+        if (hostOpHasArgument(*op))
+            item.event.arg = in.signedVarint("an ended call");
         return item;
     }
     if (tag == tagEnd) {
@@ -165,11 +204,14 @@ StreamItem decodeItem(Input& in, int64_t& lastTick, bool havePrevious, bool& isR
         if (hostOpHasResult(e.op))
             e.result = in.signedVarint("a call's result");
     }
+    if (const char* wrong = outOfContract(e))
+        throw RecordingError(at, describe(e) + ": " + wrong);
     return item;
 }
 
 // Checks every item of a chunk; returns whether it holds the end-of-session item (which must be last).
-bool validateChunk(std::span<const uint8_t> items, int64_t chunkOffset) {
+// previousTick carries the last tick across chunks: ticks never go back.
+bool validateChunk(std::span<const uint8_t> items, int64_t chunkOffset, int64_t& previousTick, bool& interrupted) {
     // Offsets inside a chunk are reported as the chunk's offset in the file plus the decoded offset.
     Input in(items, 0);
     int64_t lastTick = 0;
@@ -177,12 +219,22 @@ bool validateChunk(std::span<const uint8_t> items, int64_t chunkOffset) {
     try {
         while (in.left() > 0) {
             bool isRepeat = false;
+            const int64_t at = in.offset();
             const StreamItem item = decodeItem(in, lastTick, havePrevious, isRepeat);
+            if (item.kind == StreamItem::Kind::call && !isRepeat && item.event.op == HostOp::tickCount) {
+                if (item.event.result < previousTick)
+                    throw RecordingError(at, "tick " + std::to_string(item.event.result) + " before tick " +
+                                                 std::to_string(previousTick));
+                previousTick = item.event.result;
+            }
             if (item.kind == StreamItem::Kind::end) {
                 if (in.left() != 0)
                     in.fail("data after the end of the session");
                 return true;
             }
+            if (item.kind == StreamItem::Kind::call && interrupted)
+                throw RecordingError(at, "a call after the session ended");
+            interrupted = interrupted || item.kind == StreamItem::Kind::interrupted;
             if (item.kind == StreamItem::Kind::call)
                 havePrevious = true;
         }
@@ -391,6 +443,17 @@ void RecordingWriter::checkpoint(const Checkpoint& checkpoint) {
     last_.reset();
 }
 
+void RecordingWriter::interrupted(HostOp op, int64_t arg) {
+    if (finished_)
+        return;
+    emitRepeat();
+    raw_.push_back(tagInterrupted);
+    raw_.push_back(static_cast<uint8_t>(op));
+    if (hostOpHasArgument(op))
+        putSigned(raw_, arg);
+    last_.reset();
+}
+
 void RecordingWriter::flush() {
     emitRepeat();
     if (raw_.empty())
@@ -447,12 +510,17 @@ Recording RecordingReader::read(std::span<const uint8_t> bytes) {
         throw RecordingError(crcAt, "header checksum mismatch");
     Input h(fields, fieldsAt);
     rec.header.gameVersion = h.string("the game version");
+    const int64_t clockAt = h.offset();
     const uint64_t clockBits = h.fixed(8, "the start-up clock");
     std::memcpy(&rec.header.startClock, &clockBits, sizeof clockBits);
     rec.header.faceName = h.string("the face name");
     rec.header.faceHash = h.fixed(8, "the face hash");
 
+    if (!clockInRange(rec.header.startClock))
+        throw RecordingError(clockAt, "start-up clock out of range");
     int64_t totalRaw = 0;
+    int64_t previousTick = 0;
+    bool interrupted = false;
     while (in.left() > 0) {
         const int64_t at = in.offset();
         std::ostringstream where;
@@ -494,7 +562,7 @@ Recording RecordingReader::read(std::span<const uint8_t> bytes) {
             throw RecordingError(dataAt, "chunk does not decompress to its declared " + std::to_string(raw) +
                                              " bytes");
         totalRaw += raw;
-        const bool end = validateChunk(chunk.items, at);
+        const bool end = validateChunk(chunk.items, at, previousTick, interrupted);
         rec.chunks.push_back(std::move(chunk));
         if (end) {
             if (in.left() != 0)

@@ -20,8 +20,11 @@
 //   0x40     repeat the previous call n more times: varint 1 <= n <= 2^24
 //   0x41     checkpoint: kind byte, varint tick, u64 hash
 //   0x42     end of session: the recording is complete
-// The writer ends a chunk at every battle end, at least every 600 ticks of host time, when its raw
-// bytes pass chunkTarget, and at the end of the session; each chunk is written and synced at once.
+//   0x43     the session was ended from outside during a call (the host unwound the game from it):
+//            the op byte, then the argument when the op carries one; only checkpoints and the end follow
+// The writer ends a chunk when told (RecordingHost does at every battle end and after 600 ticks or 10 s
+// of wall time), when its raw bytes pass chunkTarget, and at the end of the session; each chunk is
+// written and synced at once.
 #pragma once
 
 #include <cstdint>
@@ -89,8 +92,8 @@ struct Recording {
 
 // One item of the decoded stream.
 struct StreamItem {
-    enum class Kind { call, checkpoint, end } kind = Kind::call;
-    HostEvent event;
+    enum class Kind { call, checkpoint, end, interrupted } kind = Kind::call;
+    HostEvent event; // calls; interrupted: the op and argument of the call the session ended in
     int64_t repeat = 1; // calls: how many times in a row
     Checkpoint checkpoint;
 };
@@ -126,6 +129,8 @@ public:
 
     void append(const HostEvent& event);
     void checkpoint(const Checkpoint& checkpoint);
+    // The session ended inside this call: the host unwound the game from it, so it has no result.
+    void interrupted(HostOp op, int64_t arg);
     // Ends the current chunk (if it holds anything): compresses, writes and syncs it.
     void flush();
     // The end-of-session item, then flush. Nothing may be appended afterwards.
@@ -176,6 +181,7 @@ inline constexpr char chunkMagic[5] = "CHNK";
 inline constexpr uint8_t tagRepeat = 0x40;
 inline constexpr uint8_t tagCheckpoint = 0x41;
 inline constexpr uint8_t tagEnd = 0x42;
+inline constexpr uint8_t tagInterrupted = 0x43;
 
 std::vector<uint8_t> encodeHeader(const RecordingHeader& header);
 } // namespace RecordingFormat

@@ -37,9 +37,44 @@ RecordingHost::RecordingHost(std::shared_ptr<MacHost> inner, const std::string& 
     writer_ = std::make_unique<RecordingWriter>(header_, path);
 }
 
+template <typename Write>
+void RecordingHost::guarded(Write&& write) {
+    if (finished_)
+        return;
+    try {
+        write();
+    } catch (const std::runtime_error& error) {
+        writeError_ = error.what();
+        finished_ = true;
+    }
+}
+
+template <typename Call>
+auto RecordingHost::forward(HostOp op, int64_t arg, Call&& call) {
+    try {
+        return call();
+    } catch (...) {
+        // The host ends the session by unwinding the game from this call: the replay ends there too.
+        guarded([&] { writer_->interrupted(op, arg); });
+        throw;
+    }
+}
+
 void RecordingHost::record(HostOp op, int64_t arg, int64_t result, int64_t result2) {
-    if (!finished_)
-        writer_->append(HostEvent{op, arg, result, result2});
+    if (finished_)
+        return;
+    guarded([&] { writer_->append(HostEvent{op, arg, result, result2}); });
+    if (++callsSinceClockCheck_ < callsPerClockCheck)
+        return;
+    callsSinceClockCheck_ = 0;
+    if (std::chrono::steady_clock::now() - flushedAt_ >= flushInterval)
+        endChunk();
+}
+
+void RecordingHost::endChunk() {
+    guarded([&] { writer_->flush(); });
+    flushedAtTick_ = lastTick_;
+    flushedAt_ = std::chrono::steady_clock::now();
 }
 
 void RecordingHost::takeCheckpoint(CheckpointKind kind) {
@@ -47,82 +82,81 @@ void RecordingHost::takeCheckpoint(CheckpointKind kind) {
         return;
     const Checkpoint checkpoint{kind, lastTick_, windows_.hash()};
     checkpoints_.push_back(checkpoint);
-    writer_->checkpoint(checkpoint);
+    guarded([&] { writer_->checkpoint(checkpoint); });
 }
 
 void RecordingHost::finish() {
     if (finished_)
         return;
     takeCheckpoint(CheckpointKind::sessionEnd);
-    writer_->finish();
+    guarded([&] { writer_->finish(); });
     finished_ = true;
 }
 
 int64_t RecordingHost::tickCount() {
-    const int64_t tick = inner_->tickCount();
+    const int64_t tick = forward(HostOp::tickCount, 0, [&] { return inner_->tickCount(); });
     record(HostOp::tickCount, 0, tick);
     lastTick_ = tick;
-    if (tick - flushedAtTick_ >= flushTicks && !finished_) {
-        writer_->flush();
-        flushedAtTick_ = tick;
-    }
+    if (tick - flushedAtTick_ >= flushTicks && !finished_)
+        endChunk();
     return tick;
 }
 
 void RecordingHost::spin(int64_t passes) {
-    inner_->spin(passes);
+    forward(HostOp::spin, passes, [&] { inner_->spin(passes); });
     record(HostOp::spin, passes);
 }
 
 void RecordingHost::idle() {
-    inner_->idle();
+    forward(HostOp::idle, 0, [&] { inner_->idle(); });
     record(HostOp::idle);
 }
 
 bool RecordingHost::button() {
-    const bool down = inner_->button();
+    const bool down = forward(HostOp::button, 0, [&] { return inner_->button(); });
     record(HostOp::button, 0, down ? 1 : 0);
     return down;
 }
 
 QuickDraw::Point RecordingHost::mouse(const Window& in) {
     windows_.note(in);
-    const QuickDraw::Point point = inner_->mouse(in);
+    const QuickDraw::Point point = forward(HostOp::mouse, rawValue(in.id()), [&] { return inner_->mouse(in); });
     record(HostOp::mouse, rawValue(in.id()), point.h, point.v);
     return point;
 }
 
 std::optional<int64_t> RecordingHost::takeMenuChoice() {
-    const std::optional<int64_t> choice = inner_->takeMenuChoice();
+    const std::optional<int64_t> choice = forward(HostOp::takeMenuChoice, 0, [&] { return inner_->takeMenuChoice(); });
     record(HostOp::takeMenuChoice, 0, choice.value_or(0), choice ? 1 : 0);
     return choice;
 }
 
 void RecordingHost::setReadyForMenus(bool ready) {
-    inner_->setReadyForMenus(ready);
+    forward(HostOp::setReadyForMenus, ready ? 1 : 0, [&] { inner_->setReadyForMenus(ready); });
     record(HostOp::setReadyForMenus, ready ? 1 : 0);
 }
 
 void RecordingHost::flushEvents() {
-    inner_->flushEvents();
+    forward(HostOp::flushEvents, 0, [&] { inner_->flushEvents(); });
     record(HostOp::flushEvents);
 }
 
 void RecordingHost::showWindow(const Window& window) {
     windows_.note(window);
-    inner_->showWindow(window);
+    forward(HostOp::showWindow, rawValue(window.id()), [&] { inner_->showWindow(window); });
     record(HostOp::showWindow, rawValue(window.id()));
 }
 
 void RecordingHost::hideWindow(const Window& window) {
     windows_.note(window);
-    inner_->hideWindow(window);
+    forward(HostOp::hideWindow, rawValue(window.id()), [&] { inner_->hideWindow(window); });
     record(HostOp::hideWindow, rawValue(window.id()));
 }
 
 void RecordingHost::menusChanged(const std::vector<MenuState>& menus) {
-    inner_->menusChanged(menus);
-    record(HostOp::menusChanged, menusHash(menus));
+    const int64_t hash = menusHash(menus);
+    forward(HostOp::menusChanged, hash, [&] { inner_->menusChanged(menus); });
+    record(HostOp::menusChanged, hash);
     const bool offered = startBattleOffered(menus);
     if (!inBattle_ && !offered) {
         inBattle_ = true;
@@ -130,79 +164,77 @@ void RecordingHost::menusChanged(const std::vector<MenuState>& menus) {
     } else if (inBattle_ && offered) {
         inBattle_ = false;
         takeCheckpoint(CheckpointKind::battleEnd);
-        if (!finished_) {
-            writer_->flush();
-            flushedAtTick_ = lastTick_;
-        }
+        if (!finished_)
+            endChunk();
     }
 }
 
 void RecordingHost::setCursor(CursorKind kind) {
-    inner_->setCursor(kind);
+    forward(HostOp::setCursor, rawValue(kind), [&] { inner_->setCursor(kind); });
     record(HostOp::setCursor, rawValue(kind));
 }
 
 void RecordingHost::showCursor(bool visible) {
-    inner_->showCursor(visible);
+    forward(HostOp::showCursor, visible ? 1 : 0, [&] { inner_->showCursor(visible); });
     record(HostOp::showCursor, visible ? 1 : 0);
 }
 
 int64_t RecordingHost::alert(int64_t id) {
-    const int64_t item = inner_->alert(id);
+    const int64_t item = forward(HostOp::alert, id, [&] { return inner_->alert(id); });
     record(HostOp::alert, id, item);
     return item;
 }
 
 void RecordingHost::openDialog(const Dialog& dialog) {
-    inner_->openDialog(dialog);
+    forward(HostOp::openDialog, dialog.id(), [&] { inner_->openDialog(dialog); });
     record(HostOp::openDialog, dialog.id());
 }
 
 void RecordingHost::dialogChanged(const Dialog& dialog) {
-    inner_->dialogChanged(dialog);
+    forward(HostOp::dialogChanged, dialog.id(), [&] { inner_->dialogChanged(dialog); });
     record(HostOp::dialogChanged, dialog.id());
 }
 
 int64_t RecordingHost::modalDialog(const Dialog& dialog) {
-    const int64_t item = inner_->modalDialog(dialog);
+    const int64_t item = forward(HostOp::modalDialog, dialog.id(), [&] { return inner_->modalDialog(dialog); });
     record(HostOp::modalDialog, dialog.id(), item);
     return item;
 }
 
 void RecordingHost::closeDialog(const Dialog& dialog) {
-    inner_->closeDialog(dialog);
+    forward(HostOp::closeDialog, dialog.id(), [&] { inner_->closeDialog(dialog); });
     record(HostOp::closeDialog, dialog.id());
 }
 
 int64_t RecordingHost::soundVolume() {
-    const int64_t volume = inner_->soundVolume();
+    const int64_t volume = forward(HostOp::soundVolume, 0, [&] { return inner_->soundVolume(); });
     record(HostOp::soundVolume, 0, volume);
     return volume;
 }
 
 void RecordingHost::setSoundVolume(int64_t volume) {
-    inner_->setSoundVolume(volume);
+    forward(HostOp::setSoundVolume, volume, [&] { inner_->setSoundVolume(volume); });
     record(HostOp::setSoundVolume, volume);
 }
 
 void RecordingHost::playSound(int64_t id) {
-    inner_->playSound(id);
+    forward(HostOp::playSound, id, [&] { inner_->playSound(id); });
     record(HostOp::playSound, id);
 }
 
 void RecordingHost::stopSound() {
-    inner_->stopSound();
+    forward(HostOp::stopSound, 0, [&] { inner_->stopSound(); });
     record(HostOp::stopSound);
 }
 
 bool RecordingHost::soundDone() {
-    const bool done = inner_->soundDone();
+    const bool done = forward(HostOp::soundDone, 0, [&] { return inner_->soundDone(); });
     record(HostOp::soundDone, 0, done ? 1 : 0);
     return done;
 }
 
 void RecordingHost::sysBeep() {
-    inner_->sysBeep();
+    forward(HostOp::sysBeep, 0, [&] { inner_->sysBeep(); });
     record(HostOp::sysBeep);
 }
 

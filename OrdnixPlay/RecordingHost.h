@@ -7,13 +7,19 @@
 //
 // Checkpoints (the hash of the windows' pixels) are taken when a battle starts and ends, told by the
 // Battle menu's "START A BATTLE" item (menu 262, item 1) turning off and on again, and at finish().
-// The writer ends a chunk at every battle end and whenever 600 ticks have passed since the last chunk
-// ended, so a killed session keeps all but its last seconds.
+// The writer ends a chunk at every battle end and whenever 600 ticks of the core's clock or 10 s of wall
+// time have passed since the last chunk ended, so a killed session keeps all but its last seconds (the
+// wall clock covers stretches in which the core reads no ticks, such as the menus between battles).
+//
+// When the inner host ends the session by throwing out of a call, the recording notes that call; a
+// replay ends at the same call (ReplayHost::EndOfRecording) after verifying the last checkpoints.
 //
 // Not thread-safe beyond MacHost's rule: all calls come from the game thread.
 #pragma once
 
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +30,9 @@
 class RecordingHost : public MacHost {
 public:
     static constexpr int64_t flushTicks = 600;
+    static constexpr std::chrono::seconds flushInterval{10};
+    // The wall clock is read once per this many calls, which keeps its cost off the per-call path.
+    static constexpr int64_t callsPerClockCheck = 256;
 
     // Records to `path`, or to memory when the path is empty. Throws std::runtime_error naming the path
     // when the file cannot be created (before the game starts).
@@ -34,6 +43,9 @@ public:
     void finish();
 
     const RecordingWriter& writer() const { return *writer_; }
+    // Set when writing failed during the session (a full disk, a removed medium): recording stopped
+    // there, the game went on, and the file keeps its chunks written before.
+    const std::optional<std::string>& writeError() const { return writeError_; }
     const RecordingHeader& header() const { return header_; }
     const std::vector<Checkpoint>& checkpoints() const { return checkpoints_; }
     MacHost& inner() { return *inner_; }
@@ -67,6 +79,14 @@ public:
 private:
     void record(HostOp op, int64_t arg = 0, int64_t result = 0, int64_t result2 = 0);
     void takeCheckpoint(CheckpointKind kind);
+    void endChunk();
+    // Calls the inner host; when it throws (the desktop ends the session from inside the call), the
+    // recording notes the call the session ended in, and the exception goes on.
+    template <typename Call>
+    auto forward(HostOp op, int64_t arg, Call&& call);
+    // Runs a write; a failure stops the recording instead of unwinding the game.
+    template <typename Write>
+    void guarded(Write&& write);
 
     std::shared_ptr<MacHost> inner_;
     RecordingHeader header_;
@@ -75,8 +95,11 @@ private:
     std::vector<Checkpoint> checkpoints_;
     int64_t lastTick_ = 0;
     int64_t flushedAtTick_ = 0;
+    std::chrono::steady_clock::time_point flushedAt_ = std::chrono::steady_clock::now();
+    int64_t callsSinceClockCheck_ = 0;
     bool inBattle_ = false;
     bool finished_ = false;
+    std::optional<std::string> writeError_;
 };
 
 // A hash of a menu publication, so that a replay notices a menu state that differs from the recording.

@@ -39,6 +39,12 @@ const HostEvent& ReplayHost::expect(HostOp op, int64_t arg) {
             throw Divergence(calls_, "call " + std::to_string(calls_) + ": the recording ended, the game asked " +
                                          asked(op, arg));
         }
+        if (pending_->kind == StreamItem::Kind::interrupted && pending_->event.op == op && pending_->event.arg == arg) {
+            advanceCursor();
+            verifyTrailingCheckpoints();
+            endedInCall_ = true;
+            throw EndOfRecording{};
+        }
         if (pending_->kind != StreamItem::Kind::call)
             throw Divergence(calls_, "call " + std::to_string(calls_) +
                                          ": the recorded session ended here, the game asked " + asked(op, arg));
@@ -72,6 +78,14 @@ void ReplayHost::verifyCheckpoints() {
 }
 
 void ReplayHost::finish() {
+    verifyTrailingCheckpoints();
+    if (repeatsLeft_ > 0 || (pending_ && pending_->kind != StreamItem::Kind::end))
+        throw Divergence(calls_, "call " + std::to_string(calls_) + ": the game ended, the recording expected " +
+                                     asked(repeatsLeft_ > 0 ? current_.op : pending_->event.op,
+                                           repeatsLeft_ > 0 ? current_.arg : pending_->event.arg));
+}
+
+void ReplayHost::verifyTrailingCheckpoints() {
     while (pending_ && pending_->kind == StreamItem::Kind::checkpoint) {
         const CheckpointResult result{pending_->checkpoint, windows_.hash()};
         checkpoints_.push_back(result);
@@ -82,10 +96,6 @@ void ReplayHost::finish() {
                         ", replayed " + hex(result.replayed);
         advanceCursor();
     }
-    if (repeatsLeft_ > 0 || (pending_ && pending_->kind == StreamItem::Kind::call))
-        throw Divergence(calls_, "call " + std::to_string(calls_) + ": the game ended, the recording expected " +
-                                     asked(repeatsLeft_ > 0 ? current_.op : pending_->event.op,
-                                           repeatsLeft_ > 0 ? current_.arg : pending_->event.arg));
 }
 
 int64_t ReplayHost::tickCount() {

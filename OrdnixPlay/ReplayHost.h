@@ -3,7 +3,9 @@
 // Every call the core makes is compared with the next recorded call (op and argument); the answer is
 // the recorded result. A call that differs, or a call after the end of a complete recording, throws
 // Divergence at once, which unwinds the game to whoever runs it. When a truncated recording runs out,
-// the call throws EndOfRecording (not an error: the replay got as far as the file goes).
+// the call throws EndOfRecording (not an error: the replay got as far as the file goes); so does the
+// call in which the recorded session was ended from outside, after the last checkpoints are verified
+// (sessionEndedInCall() then tells).
 //
 // Checkpoints are verified where they were taken: the windows the core handed to this host are hashed
 // and compared; the first mismatch is kept (mismatch()) and replay goes on.
@@ -54,6 +56,8 @@ public:
 
     // Calls answered so far (the index of the next one).
     int64_t callIndex() const { return calls_; }
+    // The recording ended where the desktop ended the session, inside the call the game made last.
+    bool sessionEndedInCall() const { return endedInCall_; }
     int64_t currentTick() const { return tick_; }
     const std::vector<CheckpointResult>& checkpoints() const { return checkpoints_; }
     // The first checkpoint that failed, as a message; nothing while all passed.
@@ -92,6 +96,8 @@ private:
     const HostEvent& expect(HostOp op, int64_t arg = 0);
     // Verifies the checkpoints that follow the call just answered.
     void verifyCheckpoints();
+    // Verifies every checkpoint up to the next call or the end, the session's last one included.
+    void verifyTrailingCheckpoints();
     void advanceCursor();
 
     const Recording& recording_;
@@ -102,7 +108,7 @@ private:
     int64_t repeatsLeft_ = 0; // further calls equal to current_
     int64_t calls_ = 0;
     int64_t tick_ = 0;
-    bool ended_ = false; // a session-end item was reached
+    bool endedInCall_ = false;
     WindowSet windows_;
     std::vector<CheckpointResult> checkpoints_;
     std::optional<std::string> mismatch_;

@@ -92,7 +92,7 @@ Session recordSession(double minutes) {
 }
 
 const Session& longSession() {
-    static const Session session = recordSession(3);
+    static const Session session = recordSession(10);
     return session;
 }
 
@@ -169,6 +169,11 @@ void printRatios() {
                 session.minutes, session.bytes.size(), perMinute, perMinute * 10);
     std::printf("ratio recording_10min_vs_1MiB %.4f\n", perMinute * 10 / (1 << 20));
     const Recording recording = RecordingReader::read(session.bytes);
+    size_t decoded = 0;
+    for (const Recording::Chunk& chunk : recording.chunks)
+        decoded += chunk.items.size();
+    std::printf("decoded items: %zu bytes in %zu chunks (the reader holds these in memory)\n", decoded,
+                recording.chunks.size());
     const auto start = Clock::now();
     const ReplayResult result = replayHeadless(recording);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();

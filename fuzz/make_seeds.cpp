@@ -57,6 +57,12 @@ int main(int argc, char** argv) {
     std::vector<uint8_t> cut = complete.bytes();
     cut.resize(cut.size() - 5);
     save(dir + "/cut.rec", cut);
+    RecordingWriter closed(header);
+    session(closed);
+    closed.interrupted(HostOp::mouse, 256);
+    closed.checkpoint({CheckpointKind::sessionEnd, 10, 8});
+    closed.finish();
+    save(dir + "/ended-in-call.rec", closed.bytes());
     RecordingWriter open(header);
     session(open);
     open.flush();

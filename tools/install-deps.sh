@@ -8,6 +8,7 @@ PACKAGES=(
   qt6-base-dev
   libsdl2-dev
   libgif-dev
+  libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev clang
   xvfb xdotool x11-utils

@@ -143,4 +143,21 @@ TEST(RecordAndReplay, AKilledSessionReplaysToItsLastSeconds) {
     EXPECT_EQ(QImage(QDir(final).filePath("field.png")), live);
 }
 
+TEST(RecordAndReplay, AnUnwritableRecordingIsReportedAtStartUp) {
+    if (!XSession::xvfbAvailable())
+        GTEST_SKIP() << "Xvfb is not installed";
+    XSession x;
+    ASSERT_TRUE(x.started());
+    QProcess game;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DISPLAY", x.display());
+    game.setProcessEnvironment(environment);
+    game.start(QStringLiteral(ORDNIX_BINARY), {"--record", "/nonexistent-directory/game.rec"});
+    ASSERT_TRUE(game.waitForFinished(60000));
+    EXPECT_EQ(game.exitCode(), 2);
+    const QStringList lines = QString::fromUtf8(game.readAllStandardError()).split('\n', Qt::SkipEmptyParts).filter("ordnix:");
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines.first().contains("/nonexistent-directory/game.rec")) << lines.first().toStdString();
+}
+
 } // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <limits>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -178,6 +180,8 @@ TEST(RecordReplay, AWholeScriptedGameReplaysExactly) {
     for (size_t i = 0; i + 1 < taken.size(); ++i)
         EXPECT_EQ(taken[i].kind, i % 2 == 0 ? CheckpointKind::battleStart : CheckpointKind::battleEnd) << i;
     EXPECT_EQ(taken.back().kind, CheckpointKind::sessionEnd);
+    for (size_t i = 0; i + 1 < taken.size(); i += 2)
+        EXPECT_NE(taken[i].hash, taken[i + 1].hash) << "the field changed during battle " << i / 2;
 
     int64_t frames = 0, lastFrameTick = -1;
     HeadlessOptions options;
@@ -203,13 +207,15 @@ TEST(RecordReplay, AWholeScriptedGameReplaysExactly) {
     EXPECT_GT(frames, 100);
 }
 
-// A short session: start-up, one battle started and stopped, quit.
+// A short session: start-up, one battle started and stopped, then the host ends the session from
+// inside a call, as the desktop does when the window closes.
 Recording shortSession(std::vector<uint8_t>& bytes) {
     RecordedGame g(4711);
     g.host->chooseMenu(262, 1);
     g.host->waitForMenuPoll();
     g.host->chooseMenu(262, 2);
-    g.host->quit();
+    g.host->waitForMenuPoll();
+    g.host->endScenario();
     EXPECT_TRUE(g.play());
     bytes = g.recorder->writer().bytes();
     return g.recording();
@@ -252,6 +258,34 @@ TEST(RecordReplay, DamagedFilesAndDivergenceAreReported) {
         }
     }
 
+    // Answers no host gives are damage too: the game would trip over them.
+    const struct {
+        HostEvent call;
+        const char* message;
+    } impossible[] = {
+        {{HostOp::mouse, 256, 40000, 0}, "position out of range"},
+        {{HostOp::button, 0, 2}, "not a yes or no"},
+        {{HostOp::modalDialog, 1000, 0}, "dialog item out of range"},
+        {{HostOp::soundVolume, 0, 8}, "volume out of range"},
+        {{HostOp::secondsSince1970, 0, std::bit_cast<int64_t>(std::numeric_limits<double>::quiet_NaN())},
+         "clock out of range"},
+        {{HostOp::tickCount, 0, 5}, "tick 5 before tick 9"},
+    };
+    for (const auto& c : impossible) {
+        SCOPED_TRACE(c.message);
+        RecordingWriter writer(recording.header);
+        writer.append({HostOp::tickCount, 0, 9});
+        writer.flush();
+        writer.append(c.call);
+        writer.finish();
+        try {
+            RecordingReader::read(writer.bytes());
+            ADD_FAILURE() << "read without an error";
+        } catch (const RecordingError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+        }
+    }
+
     // Cut inside the last chunk: every earlier chunk replays, the note names the chunk's byte.
     std::vector<uint8_t> cut(good.begin(), good.end() - 3);
     const Recording truncated = RecordingReader::read(cut);
@@ -265,22 +299,67 @@ TEST(RecordReplay, DamagedFilesAndDivergenceAreReported) {
     EXPECT_EQ(partial.truncation, truncated.truncation);
     EXPECT_FALSE(partial.checkpoints.empty());
 
-    // The same calls but one: the replay stops at that call and names both.
-    std::vector<HostEvent> calls;
-    for (RecordingCursor cursor(recording); auto item = cursor.next();)
-        if (item->kind == StreamItem::Kind::call)
-            calls.insert(calls.end(), static_cast<size_t>(item->repeat), item->event);
-    const size_t changed = calls.size() / 2;
-    ASSERT_NE(calls[changed].op, HostOp::sysBeep);
-    RecordingWriter writer(recording.header);
-    for (size_t i = 0; i < calls.size(); ++i)
-        writer.append(i == changed ? HostEvent{HostOp::sysBeep} : calls[i]);
-    writer.finish();
-    const ReplayResult diverged = replayHeadless(RecordingReader::read(writer.bytes()));
+    // A path that cannot be written is reported before the game starts.
+    try {
+        RecordingHost(std::make_shared<ScriptedHost>(), "/nonexistent-directory/session.rec");
+        ADD_FAILURE() << "no error for an unwritable path";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("/nonexistent-directory/session.rec"), std::string::npos) << e.what();
+    }
+
+    // Rewritten item by item with one call or one checkpoint changed: the replay stops at the changed
+    // call naming both calls, or runs on and reports the changed checkpoint as the first mismatch.
+    std::vector<StreamItem> items;
+    int64_t callCount = 0, endedInCall = 0;
+    for (RecordingCursor cursor(recording); auto item = cursor.next();) {
+        items.push_back(*item);
+        callCount += item->kind == StreamItem::Kind::call ? item->repeat : 0;
+        endedInCall += item->kind == StreamItem::Kind::interrupted ? 1 : 0;
+    }
+    EXPECT_EQ(endedInCall, 1);
+    const auto rewritten = [&](int64_t changedCall, bool changeCheckpoint) {
+        RecordingWriter writer(recording.header);
+        int64_t call = 0;
+        bool checkpointChanged = false;
+        for (const StreamItem& item : items) {
+            if (item.kind == StreamItem::Kind::checkpoint) {
+                Checkpoint c = item.checkpoint;
+                if (changeCheckpoint && !checkpointChanged)
+                    c.hash ^= 1;
+                checkpointChanged = true;
+                writer.checkpoint(c);
+            }
+            if (item.kind == StreamItem::Kind::interrupted)
+                writer.interrupted(item.event.op, item.event.arg);
+            for (int64_t i = 0; item.kind == StreamItem::Kind::call && i < item.repeat; ++i, ++call)
+                writer.append(call == changedCall ? HostEvent{HostOp::sysBeep} : item.event);
+        }
+        writer.finish();
+        return replayHeadless(RecordingReader::read(writer.bytes()));
+    };
+    EXPECT_EQ(rewritten(-1, false).status, ReplayResult::Status::exact) << "a faithful copy replays exactly";
+
+    const int64_t changed = callCount / 2;
+    HostOp original{};
+    for (int64_t call = 0; const StreamItem& item : items)
+        if (item.kind == StreamItem::Kind::call && (call += item.repeat) > changed) {
+            original = item.event.op;
+            break;
+        }
+    ASSERT_NE(original, HostOp::sysBeep);
+    const ReplayResult diverged = rewritten(changed, false);
     EXPECT_EQ(diverged.status, ReplayResult::Status::diverged);
-    const std::string expected = "call " + std::to_string(changed) + ": expected sysBeep, the game asked " +
-                                 hostOpName(calls[changed].op);
+    const std::string expected =
+        "call " + std::to_string(changed) + ": expected sysBeep, the game asked " + hostOpName(original);
     EXPECT_EQ(diverged.message.rfind(expected, 0), 0u) << diverged.message;
+
+    const ReplayResult mismatched = rewritten(-1, true);
+    EXPECT_EQ(mismatched.status, ReplayResult::Status::checkpointMismatch);
+    EXPECT_EQ(mismatched.message.rfind("checkpoint 1 (battle start", 0), 0u) << mismatched.message;
+    ASSERT_EQ(mismatched.checkpoints.size(), 3u) << "start, end, session end";
+    EXPECT_FALSE(mismatched.checkpoints[0].matches());
+    EXPECT_TRUE(mismatched.checkpoints[1].matches());
+    EXPECT_TRUE(mismatched.checkpoints[2].matches());
 }
 
 } // namespace
