@@ -19,21 +19,23 @@ struct Options {
     QCommandLineOption gif{QStringLiteral("gif"), QStringLiteral("replay: writes the frames as an animated GIF."),
                            QStringLiteral("file")};
     QCommandLineOption hashes{QStringLiteral("hashes"), QStringLiteral("replay: prints every checkpoint.")};
-    QCommandLineOption left{QStringLiteral("left"), QStringLiteral("Who plays the left cannon."), QStringLiteral("player")};
+    QCommandLineOption left{QStringLiteral("left"), QStringLiteral("Who plays the left cannon."),
+                            QStringLiteral("player")};
     QCommandLineOption right{QStringLiteral("right"), QStringLiteral("Who plays the right cannon."),
                              QStringLiteral("player")};
     QCommandLineOption battles{QStringLiteral("battles"), QStringLiteral("match: number of battles."),
                                QStringLiteral("n")};
     QCommandLineOption seed{QStringLiteral("seed"), QStringLiteral("match: random seed."), QStringLiteral("s")};
-    QCommandLineOption terrain{QStringLiteral("terrain"), QStringLiteral("match: desert, hill, foothills, mountains."),
-                               QStringLiteral("terrain")};
-    QCommandLineOption wind{QStringLiteral("wind"), QStringLiteral("match: none, light, gusty."), QStringLiteral("wind")};
+    QCommandLineOption terrain{QStringLiteral("terrain"),
+                               QStringLiteral("match: desert, hill, foothills, mountains."), QStringLiteral("terrain")};
+    QCommandLineOption wind{QStringLiteral("wind"), QStringLiteral("match: none, light, gusty."),
+                            QStringLiteral("wind")};
 
     void addTo(QCommandLineParser& parser) const {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QStringLiteral("Ordnix, a two-player artillery game."));
-        for (const QCommandLineOption* option : {&help, &version, &record, &finalDirectory, &png, &gif, &hashes, &left, &right,
-                                                  &battles, &seed, &terrain, &wind})
+        for (const QCommandLineOption* option : {&help, &version, &record, &finalDirectory, &png, &gif, &hashes,
+                                                  &left, &right, &battles, &seed, &terrain, &wind})
             parser.addOption(*option);
         parser.addPositionalArgument(QStringLiteral("replay"), QStringLiteral("Replays a recorded session."),
                                      QStringLiteral("[replay FILE]"));

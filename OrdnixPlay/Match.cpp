@@ -39,7 +39,7 @@ public:
         if (options.trees)
             setup_.push_back(choice(targetsMenu, 3));
         if (!setup_.empty())
-            setup_.push_back(choice(rAndRMenu, newBattlefieldItem)); // NEW BATTLEFIELD: the first field with these options
+            setup_.push_back(choice(rAndRMenu, newBattlefieldItem)); // the first field with these options
     }
 
     void attach(const Ordnix& game, const PanelDriver& driver) {
@@ -114,7 +114,8 @@ private:
 
 std::string BattleResult::line() const {
     std::ostringstream out;
-    out << (winner == 1 ? "left wins" : winner == 2 ? "right wins" : "stopped") << ", shots " << shots << " (left " << leftShots << ", right " << rightShots << "), scores " << scoreL << " " << scoreR;
+    out << (winner == 1 ? "left wins" : winner == 2 ? "right wins" : "stopped") << ", shots " << shots << " (left "
+        << leftShots << ", right " << rightShots << "), scores " << scoreL << " " << scoreR;
     return out.str();
 }
 

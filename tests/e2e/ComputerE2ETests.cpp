@@ -61,9 +61,8 @@ TEST(EndToEnd, TheComputerAnswersTheLeftPlayersShotWithinFiveSeconds) {
     // Its shot ends the aiming: the Battle menu goes off (ball in flight) or the battle ends at once.
     const bool fired = XSession::waitUntil([&] { return !computerAims(); }, 5s);
     EXPECT_TRUE(fired) << "the computer did not fire within 5 s";
-    std::printf("the computer fired %lld ms after its turn showed\n",
-                static_cast<long long>(
-                    std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - turn).count()));
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - turn);
+    std::printf("the computer fired %lld ms after its turn showed\n", static_cast<long long>(took.count()));
     x.keyUntil(QStringLiteral("ctrl+q"), [&] { return x.game().waitForFinished(100); }, 30s);
     EXPECT_EQ(x.game().exitCode(), 0);
 }
