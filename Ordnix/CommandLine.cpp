@@ -19,18 +19,118 @@ struct Options {
     QCommandLineOption gif{QStringLiteral("gif"), QStringLiteral("replay: writes the frames as an animated GIF."),
                            QStringLiteral("file")};
     QCommandLineOption hashes{QStringLiteral("hashes"), QStringLiteral("replay: prints every checkpoint.")};
+    QCommandLineOption left{QStringLiteral("left"), QStringLiteral("Who plays the left cannon."),
+                            QStringLiteral("player")};
+    QCommandLineOption right{QStringLiteral("right"), QStringLiteral("Who plays the right cannon."),
+                             QStringLiteral("player")};
+    QCommandLineOption battles{QStringLiteral("battles"), QStringLiteral("match: number of battles."),
+                               QStringLiteral("n")};
+    QCommandLineOption seed{QStringLiteral("seed"), QStringLiteral("match: random seed."), QStringLiteral("s")};
+    QCommandLineOption terrain{QStringLiteral("terrain"),
+                               QStringLiteral("match: desert, hill, foothills, mountains."), QStringLiteral("terrain")};
+    QCommandLineOption wind{QStringLiteral("wind"), QStringLiteral("match: none, light, gusty."),
+                            QStringLiteral("wind")};
 
     void addTo(QCommandLineParser& parser) const {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QStringLiteral("Ordnix, a two-player artillery game."));
-        for (const QCommandLineOption* option : {&help, &version, &record, &finalDirectory, &png, &gif, &hashes})
+        for (const QCommandLineOption* option : {&help, &version, &record, &finalDirectory, &png, &gif, &hashes,
+                                                  &left, &right, &battles, &seed, &terrain, &wind})
             parser.addOption(*option);
         parser.addPositionalArgument(QStringLiteral("replay"), QStringLiteral("Replays a recorded session."),
                                      QStringLiteral("[replay FILE]"));
+        parser.addPositionalArgument(QStringLiteral("match"), QStringLiteral("Computer against computer, headless."),
+                                     QStringLiteral("[match]"));
     }
 };
 
+const QString acceptedPlayers = QStringLiteral("person, computer:novice, computer:good, computer:deadly");
+
+// One of `names` (1-based item number), or 0.
+int64_t itemNamed(const QString& text, const QStringList& names) {
+    return static_cast<int64_t>(names.indexOf(text)) + 1;
+}
+
+// The players, and for a match its numbers and field; false with result.error set when one is bad.
+bool parsePlayersAndMatch(const QCommandLineParser& parser, const Options& options, CommandLine& result) {
+    for (const auto& [slot, option] :
+         {std::pair{&result.left, &options.left}, std::pair{&result.right, &options.right}}) {
+        if (!parser.isSet(*option))
+            continue;
+        *slot = CommandLine::playerFromText(parser.value(*option));
+        if (!*slot) {
+            result.error = QStringLiteral("--%1 takes one of: %2").arg(option->names().constLast(), acceptedPlayers);
+            return false;
+        }
+    }
+    const bool matchOnly = parser.isSet(options.battles) || parser.isSet(options.seed) ||
+                           parser.isSet(options.terrain) || parser.isSet(options.wind);
+    if (result.mode != CommandLine::Mode::match) {
+        if (matchOnly)
+            result.error = QStringLiteral("--battles, --seed, --terrain and --wind need: match");
+        return !matchOnly;
+    }
+    if (!result.left || !result.right || !result.left->computer || !result.right->computer) {
+        result.error = QStringLiteral("match needs --left and --right, each computer:novice, computer:good or "
+                                      "computer:deadly");
+        return false;
+    }
+    bool ok = true;
+    if (parser.isSet(options.battles)) {
+        const qlonglong n = parser.value(options.battles).toLongLong(&ok);
+        if (!ok || n < 1 || n > 1000000) {
+            result.error = QStringLiteral("--battles takes a whole number from 1 to 1000000");
+            return false;
+        }
+        result.battles = n;
+    }
+    if (parser.isSet(options.seed)) {
+        const int seed = parser.value(options.seed).toInt(&ok);
+        if (!ok) {
+            result.error = QStringLiteral("--seed takes a whole number from -2147483648 to 2147483647");
+            return false;
+        }
+        result.seed = seed;
+    }
+    if (parser.isSet(options.terrain)) {
+        result.terrain = itemNamed(parser.value(options.terrain),
+                                   {QStringLiteral("desert"), QStringLiteral("hill"), QStringLiteral("foothills"),
+                                    QStringLiteral("mountains")});
+        if (result.terrain == 0) {
+            result.error = QStringLiteral("--terrain takes one of: desert, hill, foothills, mountains");
+            return false;
+        }
+    }
+    if (parser.isSet(options.wind)) {
+        result.wind = itemNamed(parser.value(options.wind),
+                                {QStringLiteral("none"), QStringLiteral("light"), QStringLiteral("gusty")});
+        if (result.wind == 0) {
+            result.error = QStringLiteral("--wind takes one of: none, light, gusty");
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
+
+std::optional<PanelDriver::Player> CommandLine::playerFromText(const QString& text) {
+    if (text == QLatin1String("person"))
+        return PanelDriver::Player{};
+    const QString prefix = QStringLiteral("computer:");
+    if (!text.startsWith(prefix))
+        return std::nullopt;
+    const std::optional<Skill> skill = skillFromName(text.mid(prefix.size()).toStdString());
+    if (!skill)
+        return std::nullopt;
+    return PanelDriver::Player{skill};
+}
+
+QString CommandLine::playerText(const PanelDriver::Player& player) {
+    if (!player.computer)
+        return QStringLiteral("person");
+    return QStringLiteral("computer:") + QString::fromStdString(skillName(*player.computer));
+}
 
 CommandLine CommandLine::parse(const QStringList& arguments) {
     const Options options;
@@ -50,7 +150,9 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
         return result;
     }
     // An option given twice would silently lose one of its values.
-    for (const QCommandLineOption* option : {&options.record, &options.finalDirectory, &options.png, &options.gif})
+    for (const QCommandLineOption* option : {&options.record, &options.finalDirectory, &options.png, &options.gif,
+                                             &options.left, &options.right, &options.battles, &options.seed,
+                                             &options.terrain, &options.wind})
         if (parser.values(*option).size() > 1) {
             result.error = QStringLiteral("--%1 given more than once").arg(option->names().constLast());
             return result;
@@ -67,6 +169,21 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
         result.recordFile = parser.value(options.record);
         if (parser.isSet(options.record) && result.recordFile.isEmpty())
             result.error = QStringLiteral("--record needs a file name");
+        else
+            parsePlayersAndMatch(parser, options, result);
+        return result;
+    }
+    if (positional.first() == QLatin1String("match")) {
+        if (replayOnly || positional.size() != 1) {
+            result.error = QStringLiteral("match takes no FILE and none of --final, --png, --gif, --hashes");
+            return result;
+        }
+        result.mode = Mode::match;
+        result.recordFile = parser.value(options.record);
+        if (parser.isSet(options.record) && result.recordFile.isEmpty())
+            result.error = QStringLiteral("--record needs a file name");
+        else
+            parsePlayersAndMatch(parser, options, result);
         return result;
     }
     if (positional.first() != QLatin1String("replay")) {
@@ -77,8 +194,8 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
         result.error = QStringLiteral("replay needs exactly one FILE");
         return result;
     }
-    if (parser.isSet(options.record)) {
-        result.error = QStringLiteral("--record cannot be used with replay");
+    if (parser.isSet(options.record) || parser.isSet(options.left) || parser.isSet(options.right)) {
+        result.error = QStringLiteral("--record, --left and --right cannot be used with replay");
         return result;
     }
     result.mode = Mode::replay;
@@ -96,10 +213,17 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
 }
 
 QString CommandLine::helpText() {
-    return QStringLiteral("Usage: ordnix [--record FILE]\n"
+    return QStringLiteral("Usage: ordnix [--record FILE] [--left PLAYER] [--right PLAYER]\n"
+                          "       ordnix match --left PLAYER --right PLAYER [--battles N] [--seed S]\n"
+                          "                    [--terrain desert|hill|foothills|mountains] [--wind none|light|gusty]\n"
+                          "                    [--record FILE]\n"
                           "       ordnix replay FILE [--final DIR] [--png DIR] [--gif OUT.gif] [--hashes]\n"
                           "\n"
                           "  --record FILE   play and record the session to FILE\n"
+                          "  --left, --right who plays that cannon: person, computer:novice, computer:good or\n"
+                          "                  computer:deadly (the default: as last chosen in the Players menu)\n"
+                          "  match           computers only, no window: one line per battle, then\n"
+                          "                  \"left wins A, right wins B, stopped C\"; a battle stops after 30 shots\n"
                           "  replay FILE     replay FILE in the window at the recorded pace\n"
                           "                  (Space pauses and resumes, + and - double and halve the speed)\n"
                           "  --final DIR     headless: write field.png, the visible boxes' PNGs and menus.txt\n"

@@ -1,6 +1,10 @@
 // CommandLine: what the player asked the ordnix executable to do.
 //
-//   ordnix [--record FILE]                 play (and record the session to FILE)
+//   ordnix [--record FILE] [--left P] [--right P]
+//                                          play (and record the session to FILE); P is person or
+//                                          computer:novice|good|deadly
+//   ordnix match --left P --right P [--battles N] [--seed S] [--terrain T] [--wind W] [--record FILE]
+//                                          computer against computer, headless, one line per battle
 //   ordnix replay FILE                     replay FILE in the window at the recorded pace
 //   ordnix replay FILE [--final DIR] [--png DIR] [--gif OUT.gif] [--hashes]
 //                                          replay FILE headless and write what was asked for
@@ -12,8 +16,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
+#include "PanelDriver.h"
+
 struct CommandLine {
-    enum class Mode { play, replay, help, version };
+    enum class Mode { play, replay, match, help, version };
 
     Mode mode = Mode::play;
     QString recordFile;
@@ -22,6 +30,13 @@ struct CommandLine {
     QString pngDirectory;
     QString gifFile;
     bool hashes = false;
+    // Who plays each cannon; unset: as the Players menu last stored it.
+    std::optional<PanelDriver::Player> left, right;
+    // match: battles, seed and the field's options (menu item numbers of Terrain and Wind).
+    int64_t battles = 1;
+    int32_t seed = 1;
+    int64_t terrain = 1;
+    int64_t wind = 1;
     // Not empty when the arguments make no sense: one line for standard error.
     QString error;
 
@@ -34,4 +49,7 @@ struct CommandLine {
     // `arguments` includes the program name first, as QCoreApplication::arguments() has it.
     static CommandLine parse(const QStringList& arguments);
     static QString helpText();
+    // "person" or "computer:novice|good|deadly"; nothing for any other text.
+    static std::optional<PanelDriver::Player> playerFromText(const QString& text);
+    static QString playerText(const PanelDriver::Player& player);
 };

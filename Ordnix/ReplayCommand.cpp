@@ -141,6 +141,7 @@ int runHeadless(const CommandLine& line, std::FILE* out, std::FILE* err) {
         };
     auto host = std::make_shared<ReplayHost>(recording, options);
     ReplayOutcome outcome;
+    bool finalWritten = true;
     {
         Ordnix ordnix(host);
         game = &ordnix;
@@ -153,9 +154,14 @@ int runHeadless(const CommandLine& line, std::FILE* out, std::FILE* err) {
             for (WindowID id : {WindowID::targets, WindowID::ballSpeed})
                 if (ordnix.window(id).visible())
                     shown.push_back(&ordnix.window(id));
-            ScreenDump::write(QDir(line.finalDirectory), ordnix.window(WindowID::field), shown, host->menus(),
-                              display->readyForMenus());
+            if (!ScreenDump::write(QDir(line.finalDirectory), ordnix.window(WindowID::field), shown, host->menus(),
+                                   display->readyForMenus()))
+                finalWritten = false;
         }
+    }
+    if (!finalWritten) {
+        std::fprintf(err, "ordnix: %s: cannot write the final screens\n", line.finalDirectory.toLocal8Bit().constData());
+        return 2;
     }
     // The last frame stays up for a second.
     if (!frames.finish(host->currentTick() + 60)) {

@@ -34,7 +34,8 @@ ReplayOutcome run(Ordnix& game, ReplayHost& host, const Recording& recording) {
         game.run();
         host.finish();
     } catch (const ReplayHost::EndOfRecording&) {
-        // A cut-off file: replayed as far as it goes.
+        // A cut-off file, or a session that ended inside a call the recording noted: replayed as far
+        // as it goes.
     } catch (const ReplayHost::Divergence& divergence) {
         // The session may have been ended by the desktop inside the call asked now: then nothing
         // recorded is left over, and finish() verifies the session's last checkpoint.

@@ -29,17 +29,16 @@ bool writeWindow(const QDir& directory, const QString& name, const Window& windo
     return image.save(&file, "PNG") && file.commit();
 }
 
-void write(const QDir& directory, const Window& field, const std::vector<const Window*>& visibleBoxes,
+bool write(const QDir& directory, const Window& field, const std::vector<const Window*>& visibleBoxes,
            const std::vector<MenuState>& menus, bool ready) {
-    writeWindow(directory, AppDelegate::windowName(WindowID::field), field);
+    bool written = writeWindow(directory, AppDelegate::windowName(WindowID::field), field);
     for (const Window* box : visibleBoxes)
-        writeWindow(directory, AppDelegate::windowName(box->id()), *box);
+        written = writeWindow(directory, AppDelegate::windowName(box->id()), *box) && written;
     QSaveFile file(directory.filePath(QStringLiteral("menus.txt")));
     if (!file.open(QIODevice::WriteOnly))
-        return;
+        return false;
     const QByteArray text = AppDelegate::menusText(menus, ready).toUtf8();
-    if (file.write(text) == text.size())
-        file.commit();
+    return file.write(text) == text.size() && file.commit() && written;
 }
 
 } // namespace ScreenDump

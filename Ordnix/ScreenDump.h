@@ -4,7 +4,8 @@
 // the menu state (AppDelegate::menusText). The live game writes them once a second when ORDNIX_DUMP
 // is set; a headless replay writes the same files from its final state, so the two compare byte for
 // byte (the stored resolution is fixed, not the screen's). Each file is written whole or not at all
-// (QSaveFile); a failure skips that file silently.
+// (QSaveFile); a failure skips that file (the live dump
+// carries on silently, a replay reports it).
 #pragma once
 
 #include <vector>
@@ -21,8 +22,9 @@ inline constexpr int dotsPerMeter = 3780;
 
 // Reads the bitmap under screenLock.
 bool writeWindow(const QDir& directory, const QString& name, const Window& window);
-// field.png, one PNG per window in `visibleBoxes` (named by AppDelegate::windowName) and menus.txt.
-void write(const QDir& directory, const Window& field, const std::vector<const Window*>& visibleBoxes,
+// field.png, one PNG per window in `visibleBoxes` (named by AppDelegate::windowName) and menus.txt;
+// true when every file was written.
+bool write(const QDir& directory, const Window& field, const std::vector<const Window*>& visibleBoxes,
            const std::vector<MenuState>& menus, bool ready);
 
 } // namespace ScreenDump

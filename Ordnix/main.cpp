@@ -2,6 +2,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,10 @@
 #include "CommandLine.h"
 #include "DisplayCheck.h"
 #include "LeakSuppressions.h"
+#include "Match.h"
+#include "PanelDriver.h"
+#include "Ordnix.h"
+#include "PlayersMenu.h"
 #include "Recording.h"
 #include "RecordingHost.h"
 #include "ReplayCommand.h"
@@ -69,6 +74,30 @@ void catchTerminationSignals() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
+// The headless match: one line per battle and the summary on standard output.
+int runMatch(const CommandLine& line) {
+    MatchOptions options;
+    options.left = *line.left->computer;
+    options.right = *line.right->computer;
+    options.battles = line.battles;
+    options.seed = line.seed;
+    options.terrain = line.terrain;
+    options.wind = line.wind;
+    options.recordFile = line.recordFile.toLocal8Bit().toStdString();
+    try {
+        int64_t number = 0;
+        const MatchSummary summary = playMatch(options, [&number](const BattleResult& result) {
+            std::printf("battle %lld: %s\n", static_cast<long long>(++number), result.line().c_str());
+            std::fflush(stdout);
+        });
+        std::printf("%s\n", summary.line().c_str());
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "ordnix: %s\n", error.what());
+        return 2;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -88,6 +117,8 @@ int main(int argc, char** argv) {
         std::printf("ordnix %s\n", ordnixGameVersion());
         return 0;
     }
+    if (line.mode == CommandLine::Mode::match)
+        return runMatch(line);
     if (line.headless()) {
         // No display: the core application gives Qt's image writers what they need, no platform.
         QCoreApplication application(argc, argv);
@@ -124,10 +155,21 @@ int main(int argc, char** argv) {
     if (recording) {
         replay = std::make_unique<ReplayWindow>(recording, line.replayFile);
         replay->install(delegate);
-    } else if (!line.recordFile.isEmpty()) {
+    }
+    // The computer plays below the recording, so its turns are recorded like a person's.
+    std::shared_ptr<PanelDriver> driver;
+    if (!recording) {
+        driver = std::make_shared<PanelDriver>(delegate.host, static_cast<uint64_t>(std::time(nullptr)));
+        delegate.coreHost = driver;
+        delegate.runGame = [driver](Ordnix& game) {
+            driver->attach(game);
+            game.run();
+        };
+    }
+    if (!recording && !line.recordFile.isEmpty()) {
         std::shared_ptr<RecordingHost> recorder;
         try {
-            recorder = std::make_shared<RecordingHost>(delegate.host, line.recordFile.toLocal8Bit().toStdString());
+            recorder = std::make_shared<RecordingHost>(driver, line.recordFile.toLocal8Bit().toStdString());
         } catch (const std::exception& error) {
             std::fprintf(stderr, "ordnix: %s\n", error.what());
             return 2;
@@ -149,7 +191,16 @@ int main(int argc, char** argv) {
         [[maybe_unused]] const ssize_t drained = read(signalPipe[0], bytes, sizeof bytes);
         delegate.quit();
     });
+    std::unique_ptr<PlayersMenu> players;
+    if (driver) {
+        // Players are known before the first turn; the menu shows and changes them afterwards.
+        const auto stored = PlayersMenu::storedPlayers();
+        driver->setPlayer(1, line.left.value_or(stored[0]));
+        driver->setPlayer(2, line.right.value_or(stored[1]));
+    }
     delegate.launch();
+    if (driver)
+        players = std::make_unique<PlayersMenu>(delegate, driver, std::array{line.left, line.right});
     if (replay)
         replay->attach(delegate);
     return QApplication::exec();

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -60,6 +61,26 @@ Outcome replay(const QStringList& arguments) {
     std::free(outText);
     std::free(errText);
     return run;
+}
+
+// The recording's calls and checkpoints written anew, each call changed by `change`. A note of the
+// call the session ended in is left out: the desktop's host parks the game thread in that call for
+// good instead of unwinding it, so a recording made there has none.
+std::vector<uint8_t> rewrite(const std::vector<uint8_t>& bytes, const std::function<void(HostEvent&)>& change) {
+    const Recording original = RecordingReader::read(bytes);
+    RecordingWriter writer(original.header);
+    RecordingCursor cursor(original);
+    while (const std::optional<StreamItem> item = cursor.next()) {
+        HostEvent event = item->event;
+        change(event);
+        if (item->kind == StreamItem::Kind::call)
+            for (int64_t i = 0; i < item->repeat; ++i)
+                writer.append(event);
+        else if (item->kind == StreamItem::Kind::checkpoint)
+            writer.checkpoint(item->checkpoint);
+    }
+    writer.finish();
+    return writer.bytes();
 }
 
 // A short session recorded through the recording host over the scripted one: a battle with one
@@ -139,25 +160,14 @@ TEST(ReplayCommand, ReplaysARecordedSessionExactlyAndRejectsDamagedFiles) {
     wrongVersion[8] = 7;
     flipped[firstChunk + 16 + 5] ^= 0x10;
     // The same stream, but the start-up clock the game read is one second later: another random seed.
-    const Recording original = RecordingReader::read(bytes);
-    RecordingWriter rewriter(original.header);
-    RecordingCursor cursor(original);
-    while (const std::optional<StreamItem> item = cursor.next()) {
-        HostEvent event = item->event;
-        if (event.op == HostOp::secondsSince1970) {
-            double clock = 0;
-            std::memcpy(&clock, &event.result, sizeof clock);
-            clock += 1;
-            std::memcpy(&event.result, &clock, sizeof clock);
-        }
-        if (item->kind == StreamItem::Kind::call)
-            for (int64_t i = 0; i < item->repeat; ++i)
-                rewriter.append(event);
-        else if (item->kind == StreamItem::Kind::checkpoint)
-            rewriter.checkpoint(item->checkpoint);
-    }
-    rewriter.finish();
-    const std::vector<uint8_t> reseeded = rewriter.bytes();
+    const std::vector<uint8_t> reseeded = rewrite(bytes, [](HostEvent& event) {
+        if (event.op != HostOp::secondsSince1970)
+            return;
+        double clock = 0;
+        std::memcpy(&clock, &event.result, sizeof clock);
+        clock += 1;
+        std::memcpy(&event.result, &clock, sizeof clock);
+    });
 
     struct Case {
         const char* what;
@@ -180,14 +190,26 @@ TEST(ReplayCommand, ReplaysARecordedSessionExactlyAndRejectsDamagedFiles) {
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "one line: " << run.err;
     }
-    // A session ended from the desktop replays to its end and its last checkpoint.
+    // A session ended from the desktop while the game waited in a host call replays to its end and
+    // its last checkpoint.
     Session parked(file, true);
+    writeBytes(file, rewrite(readBytes(file), [](HostEvent&) {}));
     const Outcome ended = replay({file, "--hashes"});
     EXPECT_EQ(ended.status, 0) << ended.err;
     const Checkpoint& last = parked.recorder->checkpoints().back();
     EXPECT_EQ(last.kind, CheckpointKind::sessionEnd);
     EXPECT_TRUE(ended.out.ends_with("\n" + std::to_string(last.tick) + " " + ReplayRun::hashText(last.hash) + "\nok\n"))
         << ended.out;
+
+    // An output that cannot be written is bad input too.
+    QFile blocker(directory.filePath("blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    for (const QString option : {"--final", "--png", "--gif"}) {
+        const Outcome unwritable = replay({file, option, directory.filePath(option == "--gif" ? "blocker/x.gif" : "blocker")});
+        EXPECT_EQ(unwritable.status, 2) << option.toStdString();
+        EXPECT_NE(unwritable.err.find("blocker"), std::string::npos) << unwritable.err;
+    }
 
     const Outcome missing = replay({directory.filePath("missing.rec"), "--hashes"});
     EXPECT_EQ(missing.status, 2);
