@@ -63,6 +63,15 @@ public:
     // The dump: menus.txt as id -> line (and "ready" -> "true"/"false"), field.png as an image.
     std::map<QString, QString> menus() const;
     QImage field() const;
+    // The screen point in the middle of the menu bar, x points from the window's left edge.
+    QPoint menuBarPoint(int x) const { return windowOrigin_ + QPoint(x, menuBarHeight_ / 2); }
+    // The id of the first visible window whose title matches the pattern; 0 when there is none.
+    unsigned long windowId(const QString& titlePattern);
+    // The window that has the keyboard focus.
+    unsigned long focusedWindow();
+    // Asks the window to close as a window manager's close button does (WM_DELETE_WINDOW).
+    bool closeWindow(unsigned long window);
+
     // Polls `condition` every 100 ms until it holds or `limit` passes.
     static bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit);
 
