@@ -99,6 +99,7 @@ AppDelegate::AppDelegate() : host(std::make_shared<AppHost>()) {
 
 AppDelegate::~AppDelegate() {
     timer.stop();
+    closeRequests.reset();
     if (QCoreApplication* application = QCoreApplication::instance())
         application->removeEventFilter(this);
     endSheet();
@@ -146,6 +147,10 @@ void AppDelegate::launch(bool startGame) {
     updateFieldRect();
 
     qApp->installEventFilter(this);
+    closeRequests = std::make_unique<CloseRequests>(fieldWindow.get(), [this] {
+        QMetaObject::invokeMethod(this, [this] { quit(); }, Qt::QueuedConnection);
+    });
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &AppDelegate::keepKeysOnTheSheet, Qt::QueuedConnection);
 
     timer.setTimerType(Qt::PreciseTimer);
     timer.setSingleShot(true);
@@ -188,6 +193,8 @@ void AppDelegate::makeMenuBar() {
     application->addSeparator();
     quitItem = application->addAction(QStringLiteral("Quit Ordnix"));
     quitItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    // Wherever the keyboard is (a sheet, a box window, the field), as long as the key reaches the program.
+    quitItem->setShortcutContext(Qt::ApplicationShortcut);
     connect(quitItem, &QAction::triggered, this, [this] { quit(); });
 
     QMenu* view = bar->addMenu(QStringLiteral("View"));
@@ -412,6 +419,13 @@ void AppDelegate::beginSheet(std::unique_ptr<ClassicDialog> sheet) {
     dialog->show();
     dialog->raise();
     dialog->activateWindow();
+}
+
+void AppDelegate::keepKeysOnTheSheet() {
+    if (!dialog || !dialog->isVisible() || !fieldWindow)
+        return;
+    if (QGuiApplication::focusWindow() == fieldWindow->windowHandle())
+        dialog->activateWindow();
 }
 
 void AppDelegate::endSheet() {

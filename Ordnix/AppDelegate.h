@@ -26,6 +26,7 @@
 #include "AppHost.h"
 #include "BoxWindow.h"
 #include "ClassicDialog.h"
+#include "CloseRequests.h"
 #include "ScreenView.h"
 #include "TickSchedule.h"
 #include "ToolboxTypes.h"
@@ -133,6 +134,9 @@ public:
 
 private:
     bool isGameSurface(QObject* receiver) const;
+    // A window blocked by a sheet drops every key, the quit key included: the sheet takes the keyboard
+    // back whenever the field window gets it (a click on the field under a sheet).
+    void keepKeysOnTheSheet();
     void beginSheet(std::unique_ptr<ClassicDialog> sheet);
     void endSheet();
 
@@ -142,6 +146,7 @@ private:
 
     TickSchedule schedule;
     bool ticking = false;
+    std::unique_ptr<CloseRequests> closeRequests;
     bool gameStarted = false;
     bool quitting = false;
 };

@@ -215,6 +215,9 @@ QImage ClassicDialog::image(const std::vector<std::string>& rows) {
     return picture;
 }
 
-void ClassicDialog::reject() {}
+void ClassicDialog::reject() {
+    if (escapeItem != 0)
+        hit(escapeItem);
+}
 
 void ClassicDialog::closeEvent(QCloseEvent* event) { event->ignore(); }

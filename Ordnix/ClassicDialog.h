@@ -3,9 +3,10 @@
 // Every item has a kind and a rectangle (top, left, bottom, right) in points from the panel's
 // top-left; items are numbered from 1 in list order. Buttons and radio buttons report their item
 // number through onHit. The radio buttons always show the core's values: a click reports the item
-// and leaves the display alone until the core sends new values. The sheet never closes itself
-// (Escape and the window's close button do nothing): only its owner ends it. A text item on the row
-// of a radio button, right of it, is that radio's label: clicking it clicks the radio.
+// and leaves the display alone until the core sends new values. The sheet never closes itself (the
+// window's close button does nothing): only its owner ends it. Escape does nothing either, unless the
+// sheet names an item for it, which it then reports as if clicked. A text item on the row of a radio
+// button, right of it, is that radio's label: clicking it clicks the radio.
 #pragma once
 
 #include <cstdint>
@@ -48,6 +49,8 @@ public:
     std::function<void(int64_t)> onHit = [](int64_t) {};
     // Every radio item by item number.
     std::map<int64_t, QRadioButton*> radios;
+    // The item Escape reports; 0 for none (a sheet whose owner waits for a particular answer).
+    int64_t escapeItem = 0;
     // The control values last received from the core; an item without entry reads as 0.
     std::map<int64_t, int64_t> values;
 

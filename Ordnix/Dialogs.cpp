@@ -58,7 +58,7 @@ std::unique_ptr<ClassicDialog> playerType(QWidget* parent) {
 }
 
 std::unique_ptr<ClassicDialog> about(QWidget* parent) {
-    return std::make_unique<ClassicDialog>("About Ordnix", 300, 214,
+    auto box = std::make_unique<ClassicDialog>("About Ordnix", 300, 214,
                                            std::vector<Item>{
                                                Item::button("OK", 93, 247, 118, 277),
                                                Item::label("ORDNIX", 8, 20, 24, 220),
@@ -74,6 +74,9 @@ std::unique_ptr<ClassicDialog> about(QWidget* parent) {
                                                Item::picture(treeRows(), 28, 229, 73, 282),
                                            },
                                            parent);
+    // Nothing waits on the answer beyond its arrival, so Escape may stand for "OK".
+    box->escapeItem = 1;
+    return box;
 }
 
 std::unique_ptr<ClassicDialog> make(int64_t id, QWidget* parent) {

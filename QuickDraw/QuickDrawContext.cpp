@@ -221,23 +221,36 @@ bool arcReaches(const Rect& r, int64_t startAngle, int64_t arcAngle) {
     return thinArcReaches(r, startAngle, arcAngle, static_cast<int64_t>(start));
 }
 
-// Whether every slanted or vertical edge of the closed polygon is retraced by another one (a polygon of
-// two points, or a path drawn there and back): then each row's crossings come in equal pairs and the
-// even-odd fill has no span, however tall the polygon is.
-bool edgesCancelInPairs(const std::vector<Point>& points) {
-    std::vector<std::pair<Point, Point>> edges;
-    auto add = [&edges](Point a, Point b) {
-        if (a.v == b.v)
-            return; // horizontal: no crossings
-        if (b.v < a.v)
-            std::swap(a, b);
-        edges.emplace_back(a, b);
-    };
+// A slanted or vertical edge of an outline, its upper end first.
+struct SlopedEdge {
+    Point top;
+    Point bottom;
+    bool operator==(const SlopedEdge&) const = default;
+};
+
+std::vector<SlopedEdge> slopedEdges(std::span<const Edge> edges) {
+    std::vector<SlopedEdge> sloped;
+    for (const auto& [a, b] : edges)
+        if (a.v != b.v)
+            sloped.push_back(a.v < b.v ? SlopedEdge{a, b} : SlopedEdge{b, a});
+    return sloped;
+}
+
+// The edges of a polygon as its outline takes them: closed back to the first point.
+std::vector<Edge> polygonEdges(const std::vector<Point>& points) {
+    std::vector<Edge> edges;
     for (size_t i = 0; i + 1 < points.size(); ++i)
-        add(points[i], points[i + 1]);
-    if (points.back() != points.front())
-        add(points.back(), points.front());
-    auto key = [](const std::pair<Point, Point>& e) { return std::tuple(e.first.v, e.first.h, e.second.v, e.second.h); };
+        edges.emplace_back(points[i], points[i + 1]);
+    if (points.size() >= 2 && points.back() != points.front())
+        edges.emplace_back(points.back(), points.front());
+    return edges;
+}
+
+// Whether every sloped edge is retraced by another one (a polygon of two points, or a path drawn there
+// and back): then each row's crossings come in equal pairs and the even-odd fill has no span, however
+// tall the outline is.
+bool edgesCancelInPairs(std::vector<SlopedEdge> edges) {
+    auto key = [](const SlopedEdge& e) { return std::tuple(e.top.v, e.top.h, e.bottom.v, e.bottom.h); };
     std::sort(edges.begin(), edges.end(), [&key](const auto& a, const auto& b) { return key(a) < key(b); });
     for (size_t i = 0; i < edges.size();) {
         size_t end = i;
@@ -248,25 +261,6 @@ bool edgesCancelInPairs(const std::vector<Point>& points) {
         i = end;
     }
     return true;
-}
-
-// A slanted or vertical edge of a polygon, its upper end first.
-struct SlopedEdge {
-    Point top;
-    Point bottom;
-};
-
-std::vector<SlopedEdge> slopedEdges(const std::vector<Point>& points) {
-    std::vector<SlopedEdge> edges;
-    auto add = [&edges](Point a, Point b) {
-        if (a.v != b.v)
-            edges.push_back(a.v < b.v ? SlopedEdge{a, b} : SlopedEdge{b, a});
-    };
-    for (size_t i = 0; i + 1 < points.size(); ++i)
-        add(points[i], points[i + 1]);
-    if (points.back() != points.front())
-        add(points.back(), points.front());
-    return edges;
 }
 
 // Where the edge crosses row y: the upper end's column plus (y - top) * dx / dy rounded to the nearest
@@ -309,24 +303,25 @@ bool linesPairUp(const std::vector<SlopedEdge>& edges) {
     return true;
 }
 
-// Polygons of more edges than this, taller than exhaustiveRows, are taken to have spans.
-constexpr size_t polygonWalkEdges = 64;
-constexpr int64_t polygonWalkSteps = 512;
+// Outlines of more sloped edges than this, taller than exhaustiveRows, are taken to have spans.
+constexpr size_t outlineWalkEdges = 64;
+constexpr int64_t outlineWalkSteps = 512;
 
-bool polygonReaches(const Polygon& polygon) {
-    if (polygon.points.size() < 2)
-        return false;
-    const auto [low, high] = std::minmax_element(polygon.points.begin(), polygon.points.end(),
-                                                 [](const Point& a, const Point& b) { return a.v < b.v; });
-    if (low->v == high->v)
+// Whether the even-odd fill of the edges (a polygon's or a region's) has a span on any row.
+bool outlineReaches(std::span<const Edge> outline) {
+    const std::vector<SlopedEdge> edges = slopedEdges(outline);
+    if (edges.empty())
         return false; // only horizontal edges: no crossings
+    int64_t low = edges.front().top.v;
+    int64_t high = edges.front().bottom.v;
+    for (const SlopedEdge& e : edges)
+        low = std::min(low, e.top.v), high = std::max(high, e.bottom.v);
     auto row = [](int64_t y) { return Rect(Shapes::unclipped.left, y, Shapes::unclipped.right, y + 1); };
-    if (rowsAreFew(low->v, high->v))
-        return !Shapes::polySpans(polygon, Rect(Shapes::unclipped.left, low->v, Shapes::unclipped.right, high->v)).empty();
-    if (edgesCancelInPairs(polygon.points))
+    if (rowsAreFew(low, high))
+        return !Shapes::outline(outline, Rect(Shapes::unclipped.left, low, Shapes::unclipped.right, high)).empty();
+    if (edgesCancelInPairs(edges))
         return false;
-    const std::vector<SlopedEdge> edges = slopedEdges(polygon.points);
-    if (edges.size() > polygonWalkEdges)
+    if (edges.size() > outlineWalkEdges)
         return true;
     // Between two rows where an edge begins or ends the same edges cross every row; each crossing moves
     // steadily, so the rows from one change of any crossing to the next look alike and one row of each
@@ -355,14 +350,14 @@ bool polygonReaches(const Polygon& polygon) {
     // The first, middle and last rows of each stretch usually answer at once.
     for (const Band& band : bands)
         for (int64_t y : {band.from, band.to - 1, static_cast<int64_t>(band.from + (static_cast<__int128>(band.to) - band.from) / 2)})
-            if (!Shapes::polySpans(polygon, row(y)).empty())
+            if (!Shapes::outline(outline, row(y)).empty())
                 return true;
     int64_t steps = 0;
     for (const Band& band : bands)
         for (int64_t y = band.from; y < band.to;) {
-            if (++steps > polygonWalkSteps)
+            if (++steps > outlineWalkSteps)
                 return true;
-            if (!Shapes::polySpans(polygon, row(y)).empty())
+            if (!Shapes::outline(outline, row(y)).empty())
                 return true;
             int64_t next = band.to;
             for (const SlopedEdge& e : band.crossing)
@@ -370,6 +365,25 @@ bool polygonReaches(const Polygon& polygon) {
             y = next;
         }
     return false;
+}
+
+bool polygonReaches(const Polygon& polygon) { return outlineReaches(polygonEdges(polygon.points)); }
+
+// An outline crossing more rows than this (counted over its edges) is kept as edges, not listed.
+constexpr __int128 listedCrossings = 1 << 16;
+
+Region regionOf(std::vector<Edge> edges) {
+    __int128 crossings = 0;
+    for (const auto& [a, b] : edges)
+        crossings += a.v < b.v ? static_cast<__int128>(b.v) - a.v : static_cast<__int128>(a.v) - b.v;
+    Region region;
+    if (crossings <= listedCrossings) {
+        region.spans = Shapes::outline(edges);
+    } else {
+        region.edgesHaveSpans = outlineReaches(edges);
+        region.edges = std::move(edges);
+    }
+    return region;
 }
 
 int64_t saturatingAdd(int64_t a, int64_t b) { return detail::saturate(static_cast<__int128>(a) + b); }
@@ -696,20 +710,28 @@ void QuickDrawContext::openRgn() {
 
 void QuickDrawContext::closeRgn(Region& region) {
     GrafPort& port = *port_;
-    const Rect rows(Shapes::unclipped.left, 0, Shapes::unclipped.right, port.bitmap.height());
-    if (port.regionEdges)
-        region.spans = Shapes::outline(*port.regionEdges, rows);
-    else
-        region.spans.clear();
+    region = port.regionEdges ? regionOf(std::move(*port.regionEdges)) : Region{};
     port.regionEdges.reset();
     showPen();
 }
 
 void QuickDrawContext::fillRgn(const Region& region, const Pattern& pattern) {
-    paint(region.spans, !region.spans.empty(), pattern, PenMode::patCopy);
+    if (drawingSuppressed())
+        return;
+    if (region.edges.empty())
+        paint(region.spans, region.hasSpans(), pattern, PenMode::patCopy);
+    else
+        paint(region.spansIn(clipLimits()), region.hasSpans(), pattern, PenMode::patCopy);
 }
 
-void QuickDrawContext::invertRgn(const Region& region) { invert(region.spans, !region.spans.empty()); }
+void QuickDrawContext::invertRgn(const Region& region) {
+    if (drawingSuppressed())
+        return;
+    if (region.edges.empty())
+        invert(region.spans, region.hasSpans());
+    else
+        invert(region.spansIn(clipLimits()), region.hasSpans());
+}
 
 void QuickDrawContext::disposeRgn(const Region&) {}
 

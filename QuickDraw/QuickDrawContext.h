@@ -76,8 +76,8 @@ public:
     // ---- regions: lineTo between openRgn and closeRgn records edges instead of drawing ----
     std::shared_ptr<Region> newRgn();
     void openRgn();
-    // The region's spans become the even-odd fill of the recorded edges, kept to the rows of the current
-    // port's bitmap (the only rows it can ever paint there).
+    // The region becomes the even-odd fill of the recorded edges, all of its rows (see Region for how
+    // outlines out to the int64 limits are kept).
     void closeRgn(Region& region);
     void fillRgn(const Region& region, const Pattern& pattern);
     void invertRgn(const Region& region);

@@ -5,7 +5,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
-  qt6-base-dev
+  qt6-base-dev libxcb1-dev
   libsdl2-dev
   libgif-dev
   libclang-rt-14-dev

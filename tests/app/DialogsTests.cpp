@@ -9,6 +9,7 @@
 
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "AppTestSupport.h"
 #include "ClassicDialog.h"
@@ -132,19 +133,25 @@ TEST(Dialogs, ClickingARadioLabelClicksItsRadio) {
     }
 }
 
-TEST(Dialogs, ReturnPressesOKAndEscapeDoesNotCloseTheSheet) {
+// Return presses OK in every sheet; Escape answers only the About box (as its OK), the others wait.
+TEST(Dialogs, ReturnPressesOKAndEscapeAnswersOnlyTheAboutBox) {
     testApplication();
-    const auto playerType = Dialogs::playerType();
-    std::vector<int64_t> hits;
-    playerType->onHit = [&hits](int64_t item) { hits.push_back(item); };
-    playerType->show();
-    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(playerType.get(), &escape);
-    EXPECT_TRUE(playerType->isVisible());
-    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(playerType.get(), &enter);
-    EXPECT_EQ(hits, std::vector<int64_t>{3});
-    EXPECT_TRUE(playerType->isVisible());
+    const std::vector<std::tuple<const char*, int64_t, int64_t, std::vector<int64_t>>> cases = {
+        {"outs", Dialogs::outsId, 3, {}}, {"player type", Dialogs::playerTypeId, 3, {}}, {"about", Dialogs::aboutId, 1, {1}}};
+    for (const auto& [name, id, ok, escapeHits] : cases) {
+        const auto dialog = Dialogs::make(id);
+        std::vector<int64_t> hits;
+        dialog->onHit = [&hits](int64_t item) { hits.push_back(item); };
+        dialog->show();
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(dialog.get(), &escape);
+        EXPECT_EQ(hits, escapeHits) << name;
+        EXPECT_TRUE(dialog->isVisible()) << name << ": only the owner closes a sheet";
+        hits.clear();
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(dialog.get(), &enter);
+        EXPECT_EQ(hits, std::vector<int64_t>{ok}) << name;
+    }
 }
 
 } // namespace

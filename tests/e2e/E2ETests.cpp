@@ -216,39 +216,6 @@ TEST(EndToEnd, TheScreenShowsTheFieldsTruePixelsOnceEachTurnHasStarted) {
     quitWithKey(x, "idle between windy battles");
 }
 
-TEST(EndToEnd, QuittingEndsTheGameFromEveryState) {
-    struct Case {
-        const char* state;
-        std::function<void(XSession&)> reach;
-    };
-    const std::vector<Case> cases = {
-        {"idle at the menus", [](XSession&) {}},
-        {"blocked in the outs dialog",
-         [](XSession& x) {
-             x.chooseMenu(rrMenu, 3); // R&R > OUTS
-             ASSERT_TRUE(XSession::waitUntil([&] { return windowShown(x, QStringLiteral("^Whose Outs\\?$")); }, 30s))
-                 << "the outs dialog did not open";
-         }},
-        {"flying a ball",
-         [](XSession& x) {
-             x.chooseMenu(battleMenu, 0);
-             ASSERT_TRUE(XSession::waitUntil([&] { return battleMenusShown(x); }, 30s));
-             x.clickField(95 + 80, 290); // a strong charge: a long flight
-             ASSERT_TRUE(XSession::waitUntil([&] { return barReaches(x.field(), 290, 95 + 80); }, 30s));
-             x.clickField(95 + 60, 305);
-             ASSERT_TRUE(XSession::waitUntil([&] { return barReaches(x.field(), 305, 95 + 60); }, 30s));
-             x.clickField(221, 298);
-             std::this_thread::sleep_for(300ms);
-         }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.state);
-        START_SESSION(x);
-        c.reach(x);
-        quitWithKey(x, c.state);
-    }
-}
-
 TEST(EndToEnd, AboutBoxViewSizesAndQuitFromTheApplicationMenu) {
     START_SESSION(x);
     EXPECT_EQ(x.scale(), 2); // a 1280 x 1024 screen holds the doubled window

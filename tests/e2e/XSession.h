@@ -69,6 +69,15 @@ public:
     // The field as the screen shows it, one pixel per game pixel (sampled in the middle of each
     // scale x scale square); read from the server's own framebuffer. Null when unavailable.
     QImage fieldOnScreen() const;
+    // The screen point in the middle of the menu bar, x points from the window's left edge.
+    QPoint menuBarPoint(int x) const { return windowOrigin_ + QPoint(x, menuBarHeight_ / 2); }
+    // The id of the first visible window whose title matches the pattern; 0 when there is none.
+    unsigned long windowId(const QString& titlePattern);
+    // The window that has the keyboard focus.
+    unsigned long focusedWindow();
+    // Asks the window to close as a window manager's close button does (WM_DELETE_WINDOW).
+    bool closeWindow(unsigned long window);
+
     // Polls `condition` every 100 ms until it holds or `limit` passes.
     static bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit);
 

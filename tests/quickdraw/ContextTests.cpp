@@ -203,6 +203,46 @@ TEST(Context, RegionsAndPolygonsRecordInsteadOfDrawingAndFillEvenOdd) {
     EXPECT_EQ(canvas.port.regionEdges->size(), 1u);
 }
 
+// A region is its whole recorded outline, whatever port recorded it: rows beyond that port's bitmap stay
+// in it and paint into a larger port, and one lying wholly outside the bitmap still is one change (and a
+// flash when inverted), out to the int64 limits.
+TEST(Context, RegionsKeepEveryRecordedRow) {
+    const auto record = [](QuickDrawContext& qd, const std::vector<Point>& corners) {
+        Region region;
+        qd.openRgn(), qd.moveTo(corners.back().h, corners.back().v);
+        for (const Point& p : corners)
+            qd.lineTo(p.h, p.v);
+        qd.closeRgn(region);
+        return region;
+    };
+    Canvas small(8, 4);
+    const Region tall = record(small.qd, {Point(1, 1), Point(6, 1), Point(6, 10), Point(1, 10)});
+    EXPECT_TRUE(tall.contains(1, 9) && tall.contains(5, 4));
+    EXPECT_FALSE(tall.contains(6, 5) || tall.contains(3, 10) || tall.contains(0, 5));
+    GrafPort large(8, 11);
+    small.qd.setPort(large), small.qd.fillRgn(tall, Pattern::black);
+    const Rows rows = large.bitmap.dump(tlbr(0, 0, 11, 8));
+    EXPECT_EQ(rows, (Rows{"........", ".#####..", ".#####..", ".#####..", ".#####..", ".#####..", ".#####..", ".#####..",
+                          ".#####..", ".#####..", "........"}));
+
+    const std::vector<std::tuple<std::string, std::vector<Point>, Point, bool>> outside = {
+        {"below the bitmap", {Point(2, 20), Point(6, 20), Point(6, 30), Point(2, 30)}, Point(5, 29), true},
+        {"at the int64 limits", {Point(kMax - 9, kMin), Point(kMax, kMin), Point(kMax, kMax), Point(kMax - 9, kMax)},
+         Point(kMax - 1, kMax - 1), true},
+        {"a tall path there and back", {Point(0, kMin), Point(5, kMax)}, Point(0, 0), false},
+    };
+    for (const auto& [name, corners, inside, has] : outside) {
+        Canvas canvas(8, 8);
+        const Region region = record(canvas.qd, corners);
+        EXPECT_EQ(region.contains(inside.h, inside.v), has) << name;
+        canvas.qd.invertRgn(region);
+        EXPECT_EQ(canvas.port.bitmap.hasFlashes(), has) << name;
+        canvas.qd.fillRgn(region, Pattern::black);
+        EXPECT_EQ(canvas.count(), has ? 2 : 0) << name;
+        EXPECT_EQ(canvas.black(), 0) << name;
+    }
+}
+
 TEST(Context, ClippingToPortRectAndBitmap) {
     Canvas canvas(8, 6);
     canvas.port.portRect = tlbr(1, 2, 4, 20);
@@ -291,7 +331,8 @@ TEST(Context, DrawingAtTheInt64ExtremesIsClipped) {
              Region region;
              qd.openRgn(), qd.moveTo(kMin, kMin), qd.lineTo(kMax, kMin), qd.lineTo(kMax, kMax), qd.lineTo(kMin, kMax);
              qd.lineTo(kMin, kMin), qd.closeRgn(region);
-             EXPECT_EQ(region.spans.size(), 8u) << "kept to the bitmap's rows";
+             EXPECT_TRUE(region.contains(kMax - 1, kMin) && region.contains(kMin, kMax - 1)) << "every row is kept";
+             EXPECT_FALSE(region.contains(kMax, 0));
              qd.invertRgn(region);
          }, 0},
         // The diagonal edge crosses row y at h = -1 - y, left of the bitmap.
