@@ -307,7 +307,7 @@ bool XSession::closeWindow(unsigned long window) {
     auto atom = [connection](const char* name) {
         const auto cookie = xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name);
         xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-        const xcb_atom_t value = reply ? reply->atom : XCB_ATOM_NONE;
+        const xcb_atom_t value = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
         std::free(reply);
         return value;
     };
