@@ -11,7 +11,7 @@ PACKAGES=(
   libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev clang
-  xvfb xdotool x11-utils
+  xvfb xdotool x11-utils libx11-dev
 )
 
 missing=()
