@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev
   libsdl2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xdotool x11-utils
+  xvfb xdotool x11-utils libx11-dev
 )
 
 missing=()
