@@ -76,7 +76,7 @@ for _ in $(seq "$RUNS"); do
     if [ $who = game ]; then launch "$GAME"; else launch "$BARE"; fi
     echo "$MAP_MS" >>"$SCRATCH/$who-map"
     echo "$MAP_CPU_MS" >>"$SCRATCH/$who-cpu"
-    sleep "$(awk -v m="$MAP_MS" 'BEGIN { s = 5 - m / 1000; print (s > 0 ? s : 0) }')"
+    sleep "$(awk -v m="$MAP_MS" 'BEGIN { s = 5 - m / 1000; if (s < 0) s = 0; print s }')"
     rss_kib "$PID" >>"$SCRATCH/$who-rss"
     stop "$PID"
   done
