@@ -1,7 +1,5 @@
 #include "SessionFacts.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include <fstream>
 #include <mutex>
 
@@ -21,41 +19,19 @@ uint64_t fnv(uint64_t h, const uint8_t* data, size_t n) {
 size_t slot(WindowID id) { return static_cast<size_t>(rawValue(id) - rawValue(WindowID::field)); }
 
 FaceIdentity lookUpFace() {
-    // The same query the text renderer makes, so that both name the same face.
     FaceIdentity face{"none", 0};
-    FcConfig* config = FcInitLoadConfigAndFonts();
-    if (config == nullptr)
+    const QuickDraw::TextRenderer::ResolvedFace resolved = QuickDraw::TextRenderer::resolvedFace();
+    if (resolved.path.empty())
         return face;
-    FcPattern* pattern = FcPatternCreate();
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(QuickDraw::TextRenderer::familyName));
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(config, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(config, pattern, &result);
-    FcChar8* path = nullptr;
-    if (match != nullptr && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path != nullptr) {
-        FcChar8* family = nullptr;
-        FcChar8* style = nullptr;
-        std::string name;
-        if (FcPatternGetString(match, FC_FAMILY, 0, &family) == FcResultMatch && family != nullptr)
-            name = reinterpret_cast<const char*>(family);
-        if (FcPatternGetString(match, FC_STYLE, 0, &style) == FcResultMatch && style != nullptr)
-            name += std::string(name.empty() ? "" : " ") + reinterpret_cast<const char*>(style);
-        face.name = name.empty() ? "unnamed" : name;
-        std::ifstream file(reinterpret_cast<const char*>(path), std::ios::binary);
-        if (file) {
-            uint64_t h = fnvOffset;
-            char buffer[65536];
-            while (file.read(buffer, sizeof buffer) || file.gcount() > 0)
-                h = fnv(h, reinterpret_cast<const uint8_t*>(buffer), static_cast<size_t>(file.gcount()));
-            face.hash = h;
-        }
+    face.name = resolved.name.empty() ? "unnamed" : resolved.name;
+    std::ifstream file(resolved.path, std::ios::binary);
+    if (file) {
+        uint64_t h = fnvOffset;
+        char buffer[65536];
+        while (file.read(buffer, sizeof buffer) || file.gcount() > 0)
+            h = fnv(h, reinterpret_cast<const uint8_t*>(buffer), static_cast<size_t>(file.gcount()));
+        face.hash = h;
     }
-    if (match != nullptr)
-        FcPatternDestroy(match);
-    FcPatternDestroy(pattern);
-    FcConfigDestroy(config);
     return face;
 }
 

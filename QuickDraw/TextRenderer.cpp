@@ -28,6 +28,7 @@ using FacePtr = std::unique_ptr<FT_FaceRec_, FaceDeleter>;
 struct FontFile {
     std::string path; // empty when fontconfig found nothing
     int index = 0;
+    std::string name; // family and style, as fontconfig names them
     std::string problem;
 };
 
@@ -54,6 +55,12 @@ const FontFile& resolvedFamilyFile() {
             result.path = reinterpret_cast<const char*>(path);
             if (FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch)
                 result.index = index;
+            FcChar8* family = nullptr;
+            FcChar8* style = nullptr;
+            if (FcPatternGetString(match, FC_FAMILY, 0, &family) == FcResultMatch && family != nullptr)
+                result.name = reinterpret_cast<const char*>(family);
+            if (FcPatternGetString(match, FC_STYLE, 0, &style) == FcResultMatch && style != nullptr)
+                result.name += std::string(result.name.empty() ? "" : " ") + reinterpret_cast<const char*>(style);
         } else {
             result.problem = "fontconfig found no installed font";
         }
@@ -149,6 +156,11 @@ struct TextRenderer::Engine {
 };
 
 TextRenderer::TextRenderer() : fonts(std::make_unique<Engine>()) {}
+
+TextRenderer::ResolvedFace TextRenderer::resolvedFace() {
+    const FontFile& file = resolvedFamilyFile();
+    return ResolvedFace{file.path, file.name};
+}
 
 TextRenderer::TextRenderer(std::string fontFile) : fonts(std::make_unique<Engine>()) {
     fonts->file = std::move(fontFile);

@@ -58,6 +58,14 @@ public:
 
     // Resolves familyName through fontconfig on first use.
     TextRenderer();
+
+    // The face file familyName resolves to (the one every resolving renderer draws with) and its family
+    // and style names; an empty path when fontconfig found none.
+    struct ResolvedFace {
+        std::string path;
+        std::string name;
+    };
+    static ResolvedFace resolvedFace();
     // Uses exactly this font file (no fontconfig lookup); a file that cannot be opened gives blank text.
     explicit TextRenderer(std::string fontFile);
     ~TextRenderer();
