@@ -1,9 +1,11 @@
 #include "PlayersMenu.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCursor>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QSettings>
 
 #include "AppDelegate.h"
@@ -79,10 +81,26 @@ PlayersMenu::PlayersMenu(AppDelegate& delegate, std::shared_ptr<PanelDriver> dri
     for (size_t side = 0; side < 2; ++side)
         driver_->setPlayer(static_cast<int64_t>(side) + 1, players[side]);
 
+    // The pointer follows the computer's hand only while it drives: otherwise the timer would wake
+    // the idle program 60 times a second.
     follow_.setInterval(16);
     connect(&follow_, &QTimer::timeout, this, &PlayersMenu::followHand);
-    follow_.start();
+    driver_->setDrivingChanged([self = QPointer<PlayersMenu>(this)](bool driving) {
+        QMetaObject::invokeMethod(
+            qApp,
+            [self, driving] {
+                if (!self)
+                    return;
+                if (driving)
+                    self->follow_.start();
+                else
+                    self->follow_.stop();
+            },
+            Qt::QueuedConnection);
+    });
 }
+
+PlayersMenu::~PlayersMenu() { driver_->setDrivingChanged({}); }
 
 void PlayersMenu::apply(bool save) {
     const auto skill = static_cast<Skill>(checkedIndex(skill_));

@@ -28,6 +28,7 @@ public:
 
     PlayersMenu(AppDelegate& delegate, std::shared_ptr<PanelDriver> driver,
                 std::array<std::optional<PanelDriver::Player>, 2> fromCommandLine);
+    ~PlayersMenu() override;
 
     QMenu* menu() const { return menu_; }
     QActionGroup* sideGroup(int64_t side) const { return side == 1 ? left_ : right_; }

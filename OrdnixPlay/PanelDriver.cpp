@@ -46,11 +46,23 @@ std::optional<QuickDraw::Point> PanelDriver::drivenPointer() const {
     return pointer_;
 }
 
+void PanelDriver::setDrivingChanged(std::function<void(bool)> callback) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    drivingChanged_ = std::move(callback);
+}
+
 void PanelDriver::publishPointer(std::optional<QuickDraw::Point> p) {
     if (p)
         lastPointer_ = *p;
-    std::lock_guard<std::mutex> lock(mutex_);
-    pointer_ = p;
+    std::function<void(bool)> changed;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (pointer_.has_value() != p.has_value())
+            changed = drivingChanged_;
+        pointer_ = p;
+    }
+    if (changed)
+        changed(p.has_value());
 }
 
 void PanelDriver::menusChanged(const std::vector<MenuState>& menus) {

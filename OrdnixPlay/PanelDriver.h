@@ -16,6 +16,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -50,6 +51,9 @@ public:
 
     // The computer's pointer in field-window pixels while it plays a turn; thread-safe.
     std::optional<QuickDraw::Point> drivenPointer() const;
+    // Called on the game thread when the hand starts (true) or stops (false) driving the pointer, so
+    // that a desktop follows it only meanwhile and rests otherwise.
+    void setDrivingChanged(std::function<void(bool)> callback);
     // Shots the computer has fired (clicked "Fire") so far for one side (1 left, 2 right).
     int64_t computerShots(int64_t side) const {
         return side == 1 || side == 2 ? computerShots_[static_cast<size_t>(side - 1)].load() : 0;
@@ -108,9 +112,10 @@ private:
     const Ordnix* game_ = nullptr;
     uint64_t seed_;
 
-    mutable std::mutex mutex_; // guards players_ and pointer_
+    mutable std::mutex mutex_; // guards players_, pointer_ and drivingChanged_
     std::array<Player, 2> players_{};
     std::optional<QuickDraw::Point> pointer_;
+    std::function<void(bool)> drivingChanged_;
 
     bool aiming_ = false;         // the published menus say a player aims
     bool battleAtRest_ = true;    // the menus offer "START A BATTLE": the next turn opens a battle
