@@ -43,10 +43,9 @@ TEST(EndToEnd, TheComputerAnswersTheLeftPlayersShotWithinFiveSeconds) {
     x.chooseMenu(battleMenu, 0);
     ASSERT_TRUE(XSession::waitUntil([&] { return aiming(x) && !rightPanelShown(x.field()); }, 30s))
         << "the left player's turn did not come";
-    // The left player fires once: powder 15, elevation 45 (the sliders start at column 95), "Fire".
+    // The left player fires once: powder 15 at elevation 0 (the sliders start at column 95), "Fire". A
+    // flat, weak shot falls short whatever the field, so the battle goes on to the computer's turn.
     x.clickField(95 + 5, 290);
-    std::this_thread::sleep_for(500ms);
-    x.clickField(95 + 45, 305);
     std::this_thread::sleep_for(500ms);
     x.clickField(221, 298);
 
