@@ -30,12 +30,13 @@ constexpr int battleMenu = 6;
     ASSERT_TRUE(x.started()) << "Xvfb did not start";                                                        \
     ASSERT_TRUE(x.startGame()) << "the game did not come up on " << x.display().toStdString()
 
-enum class Way { key, menu, interrupt, terminate };
+enum class Way { key, menu, closeButton, interrupt, terminate };
 
 const char* wayName(Way way) {
     switch (way) {
     case Way::key: return "Ctrl+Q";
     case Way::menu: return "Ordnix > Quit Ordnix";
+    case Way::closeButton: return "the close button";
     case Way::interrupt: return "SIGINT";
     case Way::terminate: return "SIGTERM";
     }
@@ -49,6 +50,7 @@ void quitAndExpectCleanExit(XSession& x, Way way, const std::string& state) {
     switch (way) {
     case Way::key: x.key(QStringLiteral("ctrl+q")); break;
     case Way::menu: x.chooseMenu(0, 2); break;
+    case Way::closeButton: ASSERT_TRUE(x.closeWindow(x.windowId(QStringLiteral("^Ordnix$")))); break;
     case Way::interrupt: ::kill(static_cast<pid_t>(x.game().processId()), SIGINT); break;
     case Way::terminate: ::kill(static_cast<pid_t>(x.game().processId()), SIGTERM); break;
     }
@@ -93,7 +95,7 @@ TEST(EndToEndQuitting, EveryWayEndsTheGameWithEverySheetOpenAfterAClickOnTheFiel
         {"the player type dialog", rrMenu, 4, QStringLiteral("^Player Type$")},
     };
     for (const Sheet& sheet : sheets)
-        for (Way way : {Way::key, Way::interrupt, Way::terminate}) {
+        for (Way way : {Way::key, Way::closeButton, Way::interrupt, Way::terminate}) {
             START_QUIT_SESSION(x);
             openSheetAndClickTheField(x, sheet.menu, sheet.item, sheet.title);
             quitAndExpectCleanExit(x, way, sheet.name + std::string(" is open"));
@@ -113,8 +115,8 @@ TEST(EndToEndQuitting, EveryWayEndsTheGameAtTheMenusWhileAimingAndInFlight) {
         ASSERT_TRUE(XSession::waitUntil([&] { return battleReady(x); }, 30s)) << "the battle did not start";
     };
     const std::vector<State> states = {
-        {"idle at the menus", [](XSession&) {}, {Way::key, Way::interrupt, Way::terminate}},
-        {"aiming", aim, {Way::menu, Way::terminate}},
+        {"idle at the menus", [](XSession&) {}, {Way::key, Way::closeButton, Way::interrupt, Way::terminate}},
+        {"aiming", aim, {Way::menu, Way::closeButton, Way::terminate}},
         {"flying a ball",
          [&aim](XSession& x) {
              aim(x);
@@ -123,7 +125,7 @@ TEST(EndToEndQuitting, EveryWayEndsTheGameAtTheMenusWhileAimingAndInFlight) {
              x.clickField(221, 298);
              std::this_thread::sleep_for(300ms);
          },
-         {Way::key, Way::interrupt}},
+         {Way::key, Way::closeButton, Way::interrupt}},
     };
     for (const State& state : states)
         for (Way way : state.ways) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include <QDir>
@@ -12,6 +14,7 @@
 #include <QStandardPaths>
 
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -294,3 +297,37 @@ unsigned long XSession::windowId(const QString& titlePattern) {
 }
 
 unsigned long XSession::focusedWindow() { return xdotool({QStringLiteral("getwindowfocus")}).trimmed().toULong(); }
+
+bool XSession::closeWindow(unsigned long window) {
+    xcb_connection_t* connection = xcb_connect(display().toLatin1().constData(), nullptr);
+    if (xcb_connection_has_error(connection) != 0) {
+        xcb_disconnect(connection);
+        return false;
+    }
+    auto atom = [connection](const char* name) {
+        const auto cookie = xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name);
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+        const xcb_atom_t value = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+        std::free(reply);
+        return value;
+    };
+    xcb_client_message_event_t request{};
+    request.response_type = XCB_CLIENT_MESSAGE;
+    request.format = 32;
+    request.window = static_cast<xcb_window_t>(window);
+    request.type = atom("WM_PROTOCOLS");
+    request.data.data32[0] = atom("WM_DELETE_WINDOW");
+    request.data.data32[1] = XCB_CURRENT_TIME;
+    bool sent = request.type != XCB_ATOM_NONE && request.data.data32[0] != XCB_ATOM_NONE;
+    if (sent) {
+        // Checked, and waited for: a server under load may drop the unread requests of a client that
+        // has already hung up, so the request must be taken before the connection closes.
+        const xcb_void_cookie_t cookie = xcb_send_event_checked(connection, 0, request.window, XCB_EVENT_MASK_NO_EVENT,
+                                                                reinterpret_cast<const char*>(&request));
+        xcb_generic_error_t* error = xcb_request_check(connection, cookie);
+        sent = error == nullptr;
+        std::free(error);
+    }
+    xcb_disconnect(connection);
+    return sent;
+}

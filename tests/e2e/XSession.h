@@ -75,6 +75,8 @@ public:
     unsigned long windowId(const QString& titlePattern);
     // The window that has the keyboard focus.
     unsigned long focusedWindow();
+    // Asks the window to close as a window manager's close button does (WM_DELETE_WINDOW).
+    bool closeWindow(unsigned long window);
 
     // Polls `condition` every 100 ms until it holds or `limit` passes.
     static bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit);
