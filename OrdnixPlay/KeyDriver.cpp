@@ -302,7 +302,10 @@ void KeyDriver::menusChanged(const std::vector<MenuState>& menus) {
     const Ordnix& g = *game_;
     const bool aiming = battleOn && stopOn && othersOff;
     std::vector<std::string> said;
-    if (startOffered_ && !startOn && stopOn) {
+
+    // The core publishes its menus item by item: "START A BATTLE" going off in the Battle menu is the
+    // first sign of a battle.
+    if (startOffered_ && !startOn && battleOn) {
         battleRuns_ = true;
         said.push_back("Battle started.");
         if (g.gTerrain == handMadeTerrain)
@@ -378,7 +381,8 @@ std::string KeyDriver::turnText() const {
     std::string text = Side(g.gTurn) + " cannon to fire.";
     if (computerTurn_)
         text += " The computer plays it.";
-    if (g.gWindMax < 1)
+    // A wind chosen from the menu blows from the next battlefield on; until then there is none.
+    if (g.gWindMax < 1 || g.gWindSpeed < 1)
         return text + " No wind.";
     return text + " Wind " + std::to_string(g.gWindSpeed) + " from the " + (g.gWindDir == 1 ? "left" : "right") +
            ", push " + std::to_string(g.gWindSpeed * 4 / 10) + ".";
