@@ -98,6 +98,18 @@ std::optional<KeyDriver::KeyPress> KeyDriver::takeKey() {
     return key;
 }
 
+bool KeyDriver::keysWaiting() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !keys_.empty();
+}
+
+void KeyDriver::idle() {
+    const bool keysAct = place_ != Place::elsewhere && !(place_ == Place::aiming && computerTurn_);
+    if (releaseNext_ || (keysAct && keysWaiting()))
+        return;
+    inner_->idle();
+}
+
 void KeyDriver::dropKeys() {
     std::lock_guard<std::mutex> lock(mutex_);
     keys_.clear();
@@ -146,8 +158,10 @@ bool KeyDriver::button() {
 }
 
 QuickDraw::Point KeyDriver::mouse(const Window& in) {
+    // Read below in any case: the host learns that the core reads the pointer, as it does.
+    const Point hand = inner_->mouse(in);
     if (!click_)
-        return inner_->mouse(in);
+        return hand;
     const Rect from = windowBounds(click_->window);
     const Rect to = in.bounds();
     return Point(click_->at.h + from.left - to.left, click_->at.v + from.top - to.top);
