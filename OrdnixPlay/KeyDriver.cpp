@@ -82,6 +82,11 @@ int64_t treesDown(const Ordnix& g) {
 
 KeyDriver::KeyDriver(std::shared_ptr<MacHost> inner) : inner_(std::move(inner)) {}
 
+void KeyDriver::setListener(std::function<void(const News&)> listener) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    listener_ = std::move(listener);
+}
+
 void KeyDriver::press(KeyPress key) {
     std::lock_guard<std::mutex> lock(mutex_);
     // A held key repeats; a queue longer than a hand could mean is not worth keeping.
@@ -504,11 +509,16 @@ std::optional<KeyDriver::FocusMark> KeyDriver::mark() const {
 }
 
 void KeyDriver::tell(std::vector<std::string> said) {
-    if (!listener_)
+    std::function<void(const News&)> listener;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        listener = listener_;
+    }
+    if (!listener)
         return;
     News news;
     news.said = std::move(said);
     news.situation = situation();
     news.mark = mark();
-    listener_(news);
+    listener(news);
 }

@@ -60,8 +60,8 @@ public:
     void attach(const Ordnix& game) { game_ = &game; }
     // Whether the computer plays a side (1 left, 2 right); asked on the game thread at each turn.
     void setComputerPlays(std::function<bool(int64_t side)> computerPlays) { computerPlays_ = std::move(computerPlays); }
-    // Called on the game thread with every change worth telling.
-    void setListener(std::function<void(const News&)> listener) { listener_ = std::move(listener); }
+    // Called on the game thread with every change worth telling; may be set from any thread.
+    void setListener(std::function<void(const News&)> listener);
 
     // Thread-safe: a key pressed now.
     void press(KeyPress key);
@@ -135,7 +135,7 @@ private:
     std::function<bool(int64_t)> computerPlays_;
     std::function<void(const News&)> listener_;
 
-    std::mutex mutex_; // guards keys_
+    std::mutex mutex_; // guards keys_ and listener_
     std::deque<KeyPress> keys_;
 
     // The rest is the game thread's.
