@@ -8,6 +8,8 @@
 #include "KeyDriver.h"
 #include "Ordnix.h"
 #include "PanelDriver.h"
+#include "RecordingHost.h"
+#include "ReplayHost.h"
 #include "ScriptedHost.h"
 
 namespace {
@@ -39,7 +41,9 @@ struct KeyGame {
     std::shared_ptr<ScriptedHost> host = std::make_shared<ScriptedHost>();
     std::shared_ptr<PanelDriver> panel = std::make_shared<PanelDriver>(host, 5);
     std::shared_ptr<KeyDriver> keys = std::make_shared<KeyDriver>(panel);
-    Ordnix game{keys};
+    // Recorded above the keys, as the application records.
+    std::shared_ptr<RecordingHost> recorder = std::make_shared<RecordingHost>(keys, std::string());
+    Ordnix game{recorder};
     KeyDriver::News last;
 
     bool atRest() const {
@@ -141,6 +145,9 @@ TEST(KeyPlayTest, AimingKeysSetExactValuesClampFireAndDoNothingOutsideAPersonsTu
     ASSERT_TRUE(g.host->run([&] { g.game.run(); }));
     EXPECT_TRUE(g.game.gStopBattle);
     EXPECT_TRUE(g.host->protocolErrors().empty());
+    g.recorder->finish();
+    const ReplayResult replay = replayHeadless(RecordingReader::read(g.recorder->writer().bytes()));
+    EXPECT_EQ(replay.status, ReplayResult::Status::exact) << "key play replays from its recording: " << replay.message;
 }
 
 // The target values screen (rows 1 to 12, "Default Settings", "OK") and the ball speed screen
