@@ -36,7 +36,10 @@ struct KeyGame {
         panel->attach(game);
         keys->attach(game);
         keys->setComputerPlays([this](int64_t side) { return panel->player(side).computer.has_value(); });
-        keys->setListener([this](const KeyDriver::News& news) { last = news; });
+        keys->setListener([this](const KeyDriver::News& news) {
+            last = news;
+            said.insert(said.end(), news.said.begin(), news.said.end());
+        });
     }
     std::shared_ptr<ScriptedHost> host = std::make_shared<ScriptedHost>();
     std::shared_ptr<PanelDriver> panel = std::make_shared<PanelDriver>(host, 5);
@@ -45,6 +48,7 @@ struct KeyGame {
     std::shared_ptr<RecordingHost> recorder = std::make_shared<RecordingHost>(keys, std::string());
     Ordnix game{recorder};
     KeyDriver::News last;
+    std::vector<std::string> said; // every announcement so far
 
     bool atRest() const {
         const MenuState* m = host->menu(battleMenu);
@@ -151,8 +155,9 @@ TEST(KeyPlayTest, AimingKeysSetExactValuesClampFireAndDoNothingOutsideAPersonsTu
 }
 
 // The target values screen (rows 1 to 12, "Default Settings", "OK") and the ball speed screen
-// (slider, "OBSERVE", "OK"), each played from the keyboard alone.
-TEST(KeyPlayTest, OptionScreensFollowTabArrowsSpaceAndReturn) {
+// (slider, "OBSERVE", "OK"), each played from the keyboard alone; then the field editor, which keys
+// leave alone.
+TEST(KeyPlayTest, OptionScreensFollowTabArrowsSpaceAndReturnWhileTheFieldEditorStaysThePointers) {
     KeyGame g(7);
     struct Step {
         std::vector<KeyDriver::KeyPress> keys;
@@ -211,6 +216,21 @@ TEST(KeyPlayTest, OptionScreensFollowTabArrowsSpaceAndReturn) {
     g.type({k(Key::left), k(Key::space)}); // arrows act only on the slider
     g.host->waitForWindowHidden(WindowID::ballSpeed);
     g.host->waitUntil("the field after", [&](const ScriptedHost&) { return g.atRest(); });
+
+    // The field editor is the pointer's: it says so, and keys leave it alone until "CANCEL" is clicked.
+    g.host->chooseMenu(258, 5); // "DO IT YOURSELF"
+    g.host->waitUntil("the hand-made field's notice", [&](const ScriptedHost&) { return g.atRest(); });
+    g.host->chooseMenu(battleMenu, startItem);
+    g.host->waitTicks(10);
+    g.type({k(Key::enter), k(Key::space), k(Key::right)});
+    g.check("the editor", [&] {
+        const std::vector<std::string> told(g.said.end() - 2, g.said.end());
+        EXPECT_EQ(told, (std::vector<std::string>{"Battle started.",
+                                                  "Draw your own field with the pointer: the field editor has no keys."}));
+        EXPECT_EQ(g.keys->place(), Place::elsewhere);
+    });
+    g.host->clickAt(WindowID::field, 344, 295); // "CANCEL" while painting
+    g.host->waitUntil("the battle given up", [&](const ScriptedHost&) { return g.atRest(); });
     g.host->quit();
     ASSERT_TRUE(g.host->run([&] { g.game.run(); }));
     EXPECT_EQ(g.game.gSpeedX, 220);
