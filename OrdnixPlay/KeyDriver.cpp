@@ -110,7 +110,7 @@ bool KeyDriver::keysWaiting() {
 
 void KeyDriver::idle() {
     const bool keysAct = place_ != Place::elsewhere && !(place_ == Place::aiming && computerTurn_);
-    if (releaseNext_ || (keysAct && keysWaiting()))
+    if (keysAct && !pacing_ && keysWaiting())
         return;
     inner_->idle();
 }
@@ -135,6 +135,7 @@ void KeyDriver::enter(Place place, int64_t focus) {
 }
 
 bool KeyDriver::button() {
+    pacing_ = false;
     const bool hand = inner_->button();
     click_.reset();
     if (releaseNext_) {

@@ -72,10 +72,14 @@ public:
     Place place() const { return place_; }
     int64_t focus() const { return focus_; }
 
-    int64_t tickCount() override { return inner_->tickCount(); }
+    int64_t tickCount() override {
+        pacing_ = true;
+        return inner_->tickCount();
+    }
     void spin(int64_t passes) override { inner_->spin(passes); }
-    // Skips the host's wait while keys are to be clicked here: the host below counted them as input
-    // when they arrived and may already have seen its poll, so it could sleep on them.
+    // Skips the host's wait while keys are to be clicked here and the core polls the button: the host
+    // below counted them as input when they arrived and may already have seen its poll, so it could
+    // sleep on them. A core pacing itself by the clock (a demo ball) waits as always.
     void idle() override;
     bool button() override;
     QuickDraw::Point mouse(const Window& in) override;
@@ -141,6 +145,7 @@ private:
     // The rest is the game thread's.
     bool keysUsed_ = false;
     bool entering_ = false; // an option screen opened; told once the core polls it
+    bool pacing_ = false;   // the core read the clock since it last polled the button
 
     Place place_ = Place::elsewhere;
     int64_t focus_ = 0;
