@@ -355,6 +355,14 @@ void AppHost::mouseMoved(ScreenPoint pointer) {
     wake.notify_all();
 }
 
+void AppHost::inputArrived() {
+    {
+        std::lock_guard guard(lock);
+        noteInput();
+    }
+    wake.notify_all();
+}
+
 void AppHost::setFieldRect(ScreenRect rect, double newScale) {
     std::lock_guard guard(lock);
     fieldRect = rect;

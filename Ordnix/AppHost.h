@@ -90,6 +90,8 @@ public:
     void mousePressed(ScreenPoint pointer);
     void mouseReleased(ScreenPoint pointer);
     void mouseMoved(ScreenPoint pointer);
+    // Input that reaches the game another way (a key for the key driver): the game's wait for input ends.
+    void inputArrived();
     // The field view's area on the screen (from the top-left of its game pixel (0, 0)) and the screen
     // points per game pixel, fractional on a fractionally scaled desktop.
     void setFieldRect(ScreenRect rect, double scale);

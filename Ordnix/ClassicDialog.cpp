@@ -1,10 +1,13 @@
 #include "ClassicDialog.h"
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <utility>
 
 #include <QCloseEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -221,3 +224,30 @@ void ClassicDialog::reject() {
 }
 
 void ClassicDialog::closeEvent(QCloseEvent* event) { event->ignore(); }
+
+void ClassicDialog::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool back = key == Qt::Key_Up || key == Qt::Key_Left;
+    const bool forward = key == Qt::Key_Down || key == Qt::Key_Right;
+    if ((!back && !forward) || radios.empty()) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    std::vector<int64_t> order;
+    for (const auto& [item, radio] : radios)
+        order.push_back(item);
+    // The radio the core has on; with none on, an arrow picks the first.
+    auto on = std::find_if(order.begin(), order.end(), [this](int64_t item) {
+        const auto found = values.find(item);
+        return found != values.end() && found->second != 0;
+    });
+    if (on == order.end()) {
+        hit(order.front());
+        return;
+    }
+    if (back && on != order.begin())
+        hit(*std::prev(on));
+    if (forward && std::next(on) != order.end())
+        hit(*std::next(on));
+}

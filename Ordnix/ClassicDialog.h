@@ -5,7 +5,8 @@
 // number through onHit. The radio buttons always show the core's values: a click reports the item
 // and leaves the display alone until the core sends new values. The sheet never closes itself (the
 // window's close button does nothing): only its owner ends it. Escape does nothing either, unless the
-// sheet names an item for it, which it then reports as if clicked. A text item on the row of a radio
+// sheet names an item for it, which it then reports as if clicked. The arrow keys report the radio
+// button before (Up, Left) or after (Down, Right) the one the core has on, in item order. A text item on the row of a radio
 // button, right of it, is that radio's label: clicking it clicks the radio.
 #pragma once
 
@@ -72,6 +73,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void showValues();

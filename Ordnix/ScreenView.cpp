@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPen>
 
 ScreenView::ScreenView(const Window& window, QWidget* parent) : QWidget(parent), window_(window) {
     const QuickDraw::Bitmap& bitmap = window_.port().bitmap;
@@ -152,6 +153,21 @@ void ScreenView::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     const QSizeF size(shown_.width() * n / ratio, shown_.height() * n / ratio);
     painter.drawImage(QRectF(imageOffset(), size), shown_);
+    if (!mark_.isNull()) {
+        // A colour the 1-bit picture never has, two pixels clear of the control so its own frame shows.
+        const double points = pointsPerPixel();
+        const QRectF around = QRectF(imageOffset() + QPointF(mark_.left() - 2, mark_.top() - 2) * points,
+                                     QSizeF(mark_.width() + 4, mark_.height() + 4) * points);
+        painter.setPen(QPen(QColor(0, 110, 230), 2 * points));
+        painter.drawRect(around);
+    }
+}
+
+void ScreenView::setFocusMark(const QRect& mark) {
+    if (mark == mark_)
+        return;
+    mark_ = mark;
+    update();
 }
 
 void ScreenView::mousePressEvent(QMouseEvent* event) { event->accept(); }

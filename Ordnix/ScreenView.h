@@ -48,6 +48,10 @@ public:
     void alignTo(const ScreenView* anchor, QPoint offset);
     // Takes a new snapshot when the bitmap changed or has flashes; true when it did.
     bool refresh();
+    // A frame the host draws around game pixels `mark` (where the keys act), over the game's picture
+    // and never in its bitmap; a null rectangle draws none.
+    void setFocusMark(const QRect& mark);
+    QRect focusMark() const { return mark_; }
     // The image being shown (one pixel per game pixel).
     const QImage& shownImage() const { return shown_; }
 
@@ -66,6 +70,7 @@ private:
     // Game pixel (0, 0) in device pixels from the top-level widget's top-left.
     QPointF imageOrigin() const;
 
+    QRect mark_;
     const ScreenView* anchor_ = nullptr;
     QPoint anchorOffset_;
     QImage shown_;

@@ -16,6 +16,7 @@
 #include "AppDelegate.h"
 #include "CommandLine.h"
 #include "DisplayCheck.h"
+#include "KeyPlay.h"
 #include "LeakSuppressions.h"
 #include "Match.h"
 #include "PanelDriver.h"
@@ -156,20 +157,24 @@ int main(int argc, char** argv) {
         replay = std::make_unique<ReplayWindow>(recording, line.replayFile);
         replay->install(delegate);
     }
-    // The computer plays below the recording, so its turns are recorded like a person's.
+    // The computer and the keys play below the recording, so their turns are recorded like a hand's.
     std::shared_ptr<PanelDriver> driver;
+    std::shared_ptr<KeyDriver> keys;
     if (!recording) {
         driver = std::make_shared<PanelDriver>(delegate.host, static_cast<uint64_t>(std::time(nullptr)));
-        delegate.coreHost = driver;
-        delegate.runGame = [driver](Ordnix& game) {
+        keys = std::make_shared<KeyDriver>(driver);
+        keys->setComputerPlays([driver](int64_t side) { return driver->player(side).computer.has_value(); });
+        delegate.coreHost = keys;
+        delegate.runGame = [driver, keys](Ordnix& game) {
             driver->attach(game);
+            keys->attach(game);
             game.run();
         };
     }
     if (!recording && !line.recordFile.isEmpty()) {
         std::shared_ptr<RecordingHost> recorder;
         try {
-            recorder = std::make_shared<RecordingHost>(driver, line.recordFile.toLocal8Bit().toStdString());
+            recorder = std::make_shared<RecordingHost>(keys, line.recordFile.toLocal8Bit().toStdString());
         } catch (const std::exception& error) {
             std::fprintf(stderr, "ordnix: %s\n", error.what());
             return 2;
@@ -192,6 +197,7 @@ int main(int argc, char** argv) {
         delegate.quit();
     });
     std::unique_ptr<PlayersMenu> players;
+    std::unique_ptr<KeyPlay> keyPlay;
     if (driver) {
         // Players are known before the first turn; the menu shows and changes them afterwards.
         const auto stored = PlayersMenu::storedPlayers();
@@ -201,6 +207,8 @@ int main(int argc, char** argv) {
     delegate.launch();
     if (driver)
         players = std::make_unique<PlayersMenu>(delegate, driver, std::array{line.left, line.right});
+    if (keys)
+        keyPlay = std::make_unique<KeyPlay>(delegate, keys, players ? players->menu() : nullptr);
     if (replay)
         replay->attach(delegate);
     return QApplication::exec();
