@@ -119,11 +119,24 @@ auto RecordingHost::forward(HostOp op, int64_t arg, Call&& call) {
 void RecordingHost::record(HostOp op, int64_t arg, int64_t result, int64_t result2) {
     if (finished_)
         return;
+    // Checked before the call is appended, so that a chunk never ends between a call and its checkpoint.
+    if (++callsSinceClockCheck_ >= callsPerClockCheck) {
+        callsSinceClockCheck_ = 0;
+        if (std::chrono::steady_clock::now() - flushedAt_ >= flushInterval)
+            endChunk();
+    }
     guarded([&] { writer_->append(HostEvent{op, arg, result, result2}); });
-    if (++callsSinceClockCheck_ < callsPerClockCheck)
-        return;
-    callsSinceClockCheck_ = 0;
-    if (std::chrono::steady_clock::now() - flushedAt_ >= flushInterval)
+}
+
+void RecordingHost::streamTo(std::function<void(std::span<const uint8_t>)> sink) {
+    live_ = true;
+    guarded([&] { writer_->setSink(std::move(sink)); });
+}
+
+void RecordingHost::endLiveChunk() {
+    // Only calls that differ from the one before can change what the replay draws; a loop that polls
+    // unchanged input goes out with the next tick.
+    if (live_ && !finished_ && writer_->pendingRawBytes() > 0)
         endChunk();
 }
 
@@ -153,8 +166,10 @@ int64_t RecordingHost::tickCount() {
     const int64_t tick = forward(HostOp::tickCount, 0, [&] { return inner_->tickCount(); });
     record(HostOp::tickCount, 0, tick);
     lastTick_ = tick;
-    if (tick - flushedAtTick_ >= flushTicks && !finished_)
+    if ((tick - flushedAtTick_ >= flushTicks || (live_ && tick != liveFlushedTick_)) && !finished_) {
+        liveFlushedTick_ = tick;
         endChunk();
+    }
     return tick;
 }
 
@@ -164,6 +179,7 @@ void RecordingHost::spin(int64_t passes) {
 }
 
 void RecordingHost::idle() {
+    endLiveChunk();
     blocking(HostOp::idle, 0, [&] { inner_->idle(); });
     record(HostOp::idle);
 }
@@ -236,6 +252,7 @@ void RecordingHost::showCursor(bool visible) {
 }
 
 int64_t RecordingHost::alert(int64_t id) {
+    endLiveChunk();
     const int64_t item = blocking(HostOp::alert, id, [&] { return inner_->alert(id); });
     record(HostOp::alert, id, item);
     return item;
@@ -252,6 +269,7 @@ void RecordingHost::dialogChanged(const Dialog& dialog) {
 }
 
 int64_t RecordingHost::modalDialog(const Dialog& dialog) {
+    endLiveChunk();
     const int64_t item = blocking(HostOp::modalDialog, dialog.id(), [&] { return inner_->modalDialog(dialog); });
     record(HostOp::modalDialog, dialog.id(), item);
     return item;
