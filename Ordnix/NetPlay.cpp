@@ -92,7 +92,7 @@ void HostedGame::attach(AppDelegate& delegate) {
                                .arg(reachableAddress())
                                .arg(port_)
                                .arg(code_));
-    auto* sheet = new QMessageBox(QMessageBox::Information, QStringLiteral("Ordnix"),
+    auto* sheet = new QMessageBox(QMessageBox::Information, QStringLiteral("Ordnix: join code"),
                                   QStringLiteral("The other player joins with:\n\n%1\n\nThey play the %2 cannon.")
                                       .arg(joinCommand(), cannonName(guestSide_)),
                                   QMessageBox::Ok, window);

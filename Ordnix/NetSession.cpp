@@ -26,6 +26,13 @@ Net::Digest fromBytes(const QByteArray& bytes) {
     return d;
 }
 
+// "127.0.0.1" rather than "::ffff:127.0.0.1" for an IPv4 peer on a dual-stack socket.
+QString peerName(const QTcpSocket* socket) {
+    bool ipv4 = false;
+    const quint32 address = socket->peerAddress().toIPv4Address(&ipv4);
+    return ipv4 ? QHostAddress(address).toString() : socket->peerAddress().toString();
+}
+
 void write(QTcpSocket* socket, const Net::Message& message) {
     const std::vector<uint8_t> frame = Net::encode(message);
     socket->write(reinterpret_cast<const char*>(frame.data()), static_cast<qint64>(frame.size()));
@@ -153,7 +160,7 @@ void NetHost::handle(Peer* peer, const Net::Message& message) {
     case Net::Type::input: panel_->guestInput({message.h, message.v, message.down}); break;
     case Net::Type::heartbeat: break;
     case Net::Type::bye:
-        drop(peer, QStringLiteral("the other player quit (%1)").arg(QString::fromStdString(message.text)));
+        drop(peer, QStringLiteral("the other player left: %1").arg(QString::fromStdString(message.text)));
         break;
     default: refuse(peer, QStringLiteral("unexpected message")); break;
     }
@@ -188,14 +195,14 @@ void NetHost::authenticate(Peer* peer, const Net::Message& message) {
     peer->sent = message.streamOffset;
     guest_ = peer;
     send(peer, Net::welcome(panel_->side()));
-    say(QStringLiteral("the other player joined from %1").arg(peer->socket->peerAddress().toString()));
+    say(QStringLiteral("the other player joined from %1").arg(peerName(peer->socket)));
     pump();
 }
 
 void NetHost::refuse(Peer* peer, const QString& reason) {
     if (peer->closing)
         return;
-    say(QStringLiteral("refused a connection from %1: %2").arg(peer->socket->peerAddress().toString(), reason));
+    say(QStringLiteral("refused a connection from %1: %2").arg(peerName(peer->socket), reason));
     write(peer->socket, Net::refuse(reason.toStdString()));
     peer->closing = true;
     if (guest_ == peer) {
@@ -261,10 +268,13 @@ void NetHost::beat() {
 
 void NetHost::quit(const QString& reason) {
     pump();
-    if (guest_ != nullptr) {
-        send(guest_, Net::bye(reason.toStdString()));
-        guest_->socket->waitForBytesWritten(1000);
-        guest_->socket->disconnectFromHost();
+    if (Peer* peer = guest_) {
+        // The host leaves: no waiting for the guest to come back.
+        guest_ = nullptr;
+        peer->socket->disconnect(this);
+        send(peer, Net::bye(reason.toStdString()));
+        peer->socket->waitForBytesWritten(1000);
+        peer->socket->disconnectFromHost();
     }
 }
 
@@ -378,7 +388,7 @@ void NetGuest::handle(const Net::Message& message) {
     case Net::Type::refuse:
         return end(QStringLiteral("the host refused: %1").arg(QString::fromStdString(message.text)));
     case Net::Type::bye:
-        return end(QStringLiteral("the host quit (%1)").arg(QString::fromStdString(message.text)));
+        return end(QStringLiteral("the game is over: %1").arg(QString::fromStdString(message.text)));
     case Net::Type::heartbeat: break;
     default: return end(QStringLiteral("the host sent an unexpected message"));
     }

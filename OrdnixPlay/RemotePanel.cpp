@@ -45,12 +45,25 @@ void RemotePanel::guestLeft() {
 }
 
 void RemotePanel::guestInput(Input input) {
-    std::lock_guard guard(mutex_);
-    if (guestLocked() != Guest::present)
-        return;
-    if (queue_.size() >= maxQueued)
-        queue_.pop_front();
-    queue_.push_back(input);
+    {
+        std::lock_guard guard(mutex_);
+        if (guestLocked() != Guest::present)
+            return;
+        if (queue_.size() >= maxQueued)
+            queue_.pop_front();
+        queue_.push_back(input);
+    }
+    inputArrived_.notify_all();
+}
+
+void RemotePanel::idle() {
+    if (!guestAims())
+        return inner_->idle();
+    {
+        std::unique_lock guard(mutex_);
+        inputArrived_.wait_for(guard, idleSlice, [this] { return !queue_.empty(); });
+    }
+    (void)inner_->tickCount(); // a quitting desktop parks the game in its calls
 }
 
 RemotePanel::Guest RemotePanel::guest() const {

@@ -16,6 +16,8 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -35,6 +37,7 @@ public:
     };
     // Inputs held at most; older ones are dropped (a guest cannot make the host's memory grow).
     static constexpr size_t maxQueued = 256;
+    static constexpr std::chrono::milliseconds idleSlice{16};
 
     // side: the guest's cannon, 1 left or 2 right. nowMs: a monotonic clock in milliseconds (the
     // steady clock unless a test supplies one).
@@ -54,7 +57,9 @@ public:
 
     int64_t tickCount() override { return inner_->tickCount(); }
     void spin(int64_t passes) override { inner_->spin(passes); }
-    void idle() override { inner_->idle(); }
+    // During the guest's turn the desktop's idle would sleep until the host's own input, which the
+    // guest's does not wake: the wait is here instead, for the guest's input or a tick at most.
+    void idle() override;
     bool button() override;
     QuickDraw::Point mouse(const Window& in) override;
     std::optional<int64_t> takeMenuChoice() override { return inner_->takeMenuChoice(); }
@@ -92,6 +97,7 @@ private:
     mutable std::mutex mutex_; // guards everything below but aiming_
     mutable Guest guest_ = Guest::awaited;
     int64_t leftAt_ = 0;
+    std::condition_variable inputArrived_;
     std::deque<Input> queue_;
     Input current_;
 

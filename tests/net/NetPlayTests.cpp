@@ -85,8 +85,7 @@ std::array<QuickDraw::Point, 3> harmlessShot(const Ordnix& game) {
 }
 
 // The person at the host: starts one battle, fires harmless shots for the left cannon (and for the right
-// one once it has been handed over), stops the battle after `leftShots` of them, then quits. Paces
-// the virtual clock while the guest's turn waits, so that the stream stays small.
+// one once it has been handed over), stops the battle after `leftShots` of them, then quits.
 class HostDesk : public VirtualHost {
 public:
     explicit HostDesk(int64_t leftShots) : leftShots_(leftShots) {
@@ -113,10 +112,8 @@ protected:
             pollsThisTurn_ = 0;
         const int64_t side = game_->gTurn;
         const bool guests = side == panel_->side() && panel_->guest() != RemotePanel::Guest::replaced;
-        if (op == HostOp::idle && aims && guests) {
+        if (aims && guests)
             sawWaiting = sawWaiting || panel_->waitingForGuest();
-            std::this_thread::sleep_for(std::chrono::microseconds(300));
-        }
         if (op != HostOp::button || !aims || guests || (side != 1 && side != 2))
             return;
         // One click sets the powder, one the elevation, one fires.
