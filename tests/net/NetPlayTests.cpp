@@ -393,10 +393,20 @@ TEST(NetPlay, StrangersAreRefusedAndTheGuestsScreenFollowsTheHostsThroughADrop) 
         EXPECT_EQ(guest.game->window(id).visible(), host.game->window(id).visible());
         EXPECT_TRUE(mine.bits() == theirs.bits()) << "window " << static_cast<int>(id);
     }
-    // The recording of a network game is a recording like any other.
-    const Recording recording = RecordingReader::read(host.recorder->writer().bytes());
+    // The recording of a network game is a recording like any other, and read in pieces as they come
+    // it holds the same chunks as read whole.
+    const std::vector<uint8_t>& bytes = host.recorder->writer().bytes();
+    const Recording recording = RecordingReader::read(bytes);
     EXPECT_TRUE(recording.complete);
     EXPECT_EQ(replayHeadless(recording).status, ReplayResult::Status::exact);
+    Recording pieces;
+    RecordingStreamReader reader;
+    for (size_t at = 0; at < bytes.size(); at += 7)
+        reader.feed(std::span(bytes).subspan(at, std::min<size_t>(7, bytes.size() - at)), pieces);
+    EXPECT_TRUE(pieces.complete);
+    ASSERT_EQ(pieces.chunks.size(), recording.chunks.size());
+    for (size_t i = 0; i < pieces.chunks.size(); ++i)
+        EXPECT_TRUE(pieces.chunks[i].items == recording.chunks[i].items && pieces.chunks[i].offset == recording.chunks[i].offset) << i;
 }
 
 TEST(NetPlay, AGuestAwayLongerThanTheRejoinWindowLosesItsCannon) {
