@@ -343,6 +343,7 @@ void NetGuest::sendInput(int64_t h, int64_t v, bool down) {
 
 void NetGuest::readAll() {
     const QByteArray bytes = socket_->readAll();
+    received_ += static_cast<uint64_t>(bytes.size());
     try {
         decoder_.feed(std::span(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())));
         lastHeard_.restart();

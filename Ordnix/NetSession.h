@@ -97,6 +97,8 @@ public:
     // The cannon the host gave this guest (0 before the welcome).
     int64_t side() const { return side_; }
     bool connected() const { return welcomed_; }
+    // Bytes received from the host so far, frames and all; thread-safe.
+    uint64_t bytesReceived() const { return received_; }
     // For a test: drops the connection as a failing network would.
     void abortConnection();
 
@@ -123,6 +125,7 @@ private:
     Net::Decoder decoder_;
     std::atomic<int64_t> side_{0};
     std::atomic<bool> welcomed_{false};
+    std::atomic<uint64_t> received_{0};
     bool ended_ = false;
     bool everWelcomed_ = false;
     QElapsedTimer lostAt_;

@@ -134,13 +134,18 @@ void RecordingHost::streamTo(std::function<void(std::span<const uint8_t>)> sink)
 }
 
 void RecordingHost::endLiveChunk() {
-    // Only calls that differ from the one before can change what the replay draws; a loop that polls
-    // unchanged input goes out with the next tick.
-    if (live_ && !finished_ && writer_->pendingRawBytes() > 0)
+    // A game that reads the clock goes out at the next tick anyway (a chunk per wait would cost far more
+    // than the calls in it), unless its clock stands still for longer; one that waits without reading
+    // it may wait long. A loop that polls
+    // unchanged input records only repeats and has nothing new to send.
+    if (!live_ || finished_ || writer_->pendingRawBytes() == 0)
+        return;
+    if (!clockReadSinceChunk_ || std::chrono::steady_clock::now() - flushedAt_ >= liveChunkInterval)
         endChunk();
 }
 
 void RecordingHost::endChunk() {
+    clockReadSinceChunk_ = false;
     guarded([&] { writer_->flush(); });
     flushedAtTick_ = lastTick_;
     flushedAt_ = std::chrono::steady_clock::now();
@@ -170,6 +175,7 @@ int64_t RecordingHost::tickCount() {
         liveFlushedTick_ = tick;
         endChunk();
     }
+    clockReadSinceChunk_ = true;
     return tick;
 }
 

@@ -43,6 +43,8 @@ public:
     static constexpr int64_t callsPerClockCheck = 256;
     // How long a blocking call of the inner host may wait before the chunk before it is written.
     static constexpr std::chrono::seconds blockedFlushDelay{1};
+    // A live stream's longest wait between chunks while new calls are recorded (a tick).
+    static constexpr std::chrono::milliseconds liveChunkInterval{16};
 
     // Records to `path`, or to memory when the path is empty. Throws std::runtime_error naming the path
     // when the file cannot be created (before the game starts).
@@ -56,8 +58,9 @@ public:
     void finish();
 
     // Sends the recording to `sink` as well, from its header on, and ends a chunk whenever the clock
-    // moved to a new tick and before every call that may wait (idle, alert, modalDialog), so that a
-    // replay following the stream is at most a tick behind. Call before the game starts.
+    // moved to a new tick, and before a call that may wait (idle, alert, modalDialog) when new calls
+    // were recorded and the clock was not read since the last chunk or liveChunkInterval has passed,
+    // so that a replay following the stream is at most a tick behind. Call before the game starts.
     void streamTo(std::function<void(std::span<const uint8_t>)> sink);
 
     const RecordingWriter& writer() const { return *writer_; }
@@ -125,6 +128,7 @@ private:
     bool finished_ = false;
     bool live_ = false;
     int64_t liveFlushedTick_ = -1;
+    bool clockReadSinceChunk_ = false;
     std::optional<std::string> writeError_;
 
     // The watch and the game thread touch the writer only while holding watchLock_ (the game thread
