@@ -20,12 +20,14 @@ test: deps
 	cd build/asan && ctest --output-on-failure -j $(JOBS) --timeout 600
 	$(MAKE) fuzz
 
-# The recording reader under libFuzzer for 60 s; new inputs go to build/fuzz/corpus, the seeds stay put.
+# The recording reader, then the network decoder, under libFuzzer for 30 s each; new inputs go to
+# build/fuzz, the seeds stay put.
 fuzz: deps
 	$(CMAKE) -S fuzz -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++
-	$(CMAKE) --build build/fuzz -j $(JOBS) --target recording_fuzz
-	@mkdir -p build/fuzz/corpus
-	./build/fuzz/recording_fuzz -max_total_time=60 -rss_limit_mb=2048 build/fuzz/corpus fuzz/corpus
+	$(CMAKE) --build build/fuzz -j $(JOBS) --target recording_fuzz net_fuzz
+	@mkdir -p build/fuzz/corpus build/fuzz/net-corpus
+	./build/fuzz/recording_fuzz -max_total_time=30 -rss_limit_mb=2048 build/fuzz/corpus fuzz/corpus
+	./build/fuzz/net_fuzz -max_total_time=30 -rss_limit_mb=2048 build/fuzz/net-corpus fuzz/net-corpus
 
 bench: deps
 	$(CMAKE) -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DORDNIX_BUILD_TESTS=ON -DORDNIX_BUILD_BENCH=ON -DORDNIX_SANITIZE=OFF

@@ -3,6 +3,10 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
+#include <tuple>
+
+#include "NetProtocol.h"
+
 namespace {
 
 struct Options {
@@ -30,12 +34,16 @@ struct Options {
                                QStringLiteral("match: desert, hill, foothills, mountains."), QStringLiteral("terrain")};
     QCommandLineOption wind{QStringLiteral("wind"), QStringLiteral("match: none, light, gusty."),
                             QStringLiteral("wind")};
+    QCommandLineOption port{QStringLiteral("port"), QStringLiteral("host: the port to listen on."),
+                            QStringLiteral("n")};
+    QCommandLineOption code{QStringLiteral("code"), QStringLiteral("join: the host's join code."),
+                            QStringLiteral("code")};
 
     void addTo(QCommandLineParser& parser) const {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QStringLiteral("Ordnix, a two-player artillery game."));
         for (const QCommandLineOption* option : {&help, &version, &record, &finalDirectory, &png, &gif, &hashes,
-                                                  &left, &right, &battles, &seed, &terrain, &wind})
+                                                  &left, &right, &battles, &seed, &terrain, &wind, &port, &code})
             parser.addOption(*option);
         parser.addPositionalArgument(QStringLiteral("replay"), QStringLiteral("Replays a recorded session."),
                                      QStringLiteral("[replay FILE]"));
@@ -112,6 +120,95 @@ bool parsePlayersAndMatch(const QCommandLineParser& parser, const Options& optio
     return true;
 }
 
+// A port number 1..65535; false with result.error set otherwise.
+bool parsePort(const QString& text, CommandLine& result) {
+    bool ok = false;
+    const uint value = text.toUInt(&ok);
+    if (!ok || value < 1 || value > 65535) {
+        result.error = QStringLiteral("a port is a whole number from 1 to 65535, not '%1'").arg(text);
+        return false;
+    }
+    result.port = static_cast<uint16_t>(value);
+    return true;
+}
+
+// `ordnix host`: which cannon the guest plays and who plays the other.
+void parseHost(const QCommandLineParser& parser, const Options& options, CommandLine& result) {
+    result.mode = CommandLine::Mode::host;
+    result.port = Net::defaultPort;
+    if (parser.isSet(options.port) && !parsePort(parser.value(options.port), result))
+        return;
+    if (parser.isSet(options.code)) {
+        result.error = QStringLiteral("host makes its own join code: --code is for join");
+        return;
+    }
+    const QString left = parser.value(options.left), right = parser.value(options.right);
+    const QString guest = QStringLiteral("guest");
+    if ((left == guest) == (right == guest) && (left == guest || parser.isSet(options.right))) {
+        result.error = QStringLiteral("host needs exactly one cannon for the guest: --left guest or --right guest");
+        return;
+    }
+    result.guestSide = left == guest ? 1 : 2;
+    for (const auto& [slot, option, text] : {std::tuple{&result.left, &options.left, left},
+                                             std::tuple{&result.right, &options.right, right}}) {
+        if (!parser.isSet(*option) || text == guest)
+            continue;
+        if (text != QLatin1String("person")) {
+            result.error = QStringLiteral("--%1 takes person or guest with host").arg(option->names().constLast());
+            return;
+        }
+        *slot = PanelDriver::Player{};
+    }
+    result.recordFile = parser.value(options.record);
+    if (parser.isSet(options.record) && result.recordFile.isEmpty())
+        result.error = QStringLiteral("--record needs a file name");
+}
+
+// `ordnix join ADDRESS[:PORT] --code CODE`; an IPv6 address with a port is written [ADDRESS]:PORT.
+void parseJoin(const QCommandLineParser& parser, const Options& options, const QStringList& positional,
+               CommandLine& result) {
+    result.mode = CommandLine::Mode::join;
+    result.port = Net::defaultPort;
+    if (positional.size() != 2 || positional.at(1).isEmpty()) {
+        result.error = QStringLiteral("join needs the host's ADDRESS[:PORT]");
+        return;
+    }
+    if (parser.isSet(options.record) || parser.isSet(options.left) || parser.isSet(options.right) ||
+        parser.isSet(options.port)) {
+        result.error = QStringLiteral("join takes only ADDRESS[:PORT] and --code: the host decides the rest");
+        return;
+    }
+    result.joinCode = parser.value(options.code).trimmed();
+    if (result.joinCode.isEmpty()) {
+        result.error = QStringLiteral("join needs --code CODE, as the host's window shows it");
+        return;
+    }
+    QString address = positional.at(1);
+    QString port;
+    if (address.startsWith(QLatin1Char('['))) {
+        const qsizetype close = address.indexOf(QLatin1Char(']'));
+        if (close < 0 || (close + 1 < address.size() && address.at(close + 1) != QLatin1Char(':'))) {
+            result.error = QStringLiteral("join: '%1' is not ADDRESS[:PORT]").arg(address);
+            return;
+        }
+        port = address.mid(close + 2);
+        const bool hasPort = close + 1 < address.size();
+        address = address.mid(1, close - 1);
+        if (hasPort && !parsePort(port, result))
+            return;
+    } else if (address.count(QLatin1Char(':')) == 1) {
+        port = address.section(QLatin1Char(':'), 1);
+        address = address.section(QLatin1Char(':'), 0, 0);
+        if (!parsePort(port, result))
+            return;
+    }
+    if (address.isEmpty()) {
+        result.error = QStringLiteral("join needs the host's ADDRESS[:PORT]");
+        return;
+    }
+    result.joinAddress = address;
+}
+
 } // namespace
 
 std::optional<PanelDriver::Player> CommandLine::playerFromText(const QString& text) {
@@ -152,7 +249,7 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
     // An option given twice would silently lose one of its values.
     for (const QCommandLineOption* option : {&options.record, &options.finalDirectory, &options.png, &options.gif,
                                              &options.left, &options.right, &options.battles, &options.seed,
-                                             &options.terrain, &options.wind})
+                                             &options.terrain, &options.wind, &options.port, &options.code})
         if (parser.values(*option).size() > 1) {
             result.error = QStringLiteral("--%1 given more than once").arg(option->names().constLast());
             return result;
@@ -161,6 +258,10 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
     const QStringList positional = parser.positionalArguments();
     const bool replayOnly = parser.isSet(options.finalDirectory) || parser.isSet(options.png) ||
                             parser.isSet(options.gif) || parser.isSet(options.hashes);
+    if (positional.isEmpty() && (parser.isSet(options.port) || parser.isSet(options.code))) {
+        result.error = QStringLiteral("--port is for host, --code for join");
+        return result;
+    }
     if (positional.isEmpty()) {
         if (replayOnly) {
             result.error = QStringLiteral("--final, --png, --gif and --hashes need: replay FILE");
@@ -174,6 +275,10 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
         return result;
     }
     if (positional.first() == QLatin1String("match")) {
+        if (parser.isSet(options.port) || parser.isSet(options.code)) {
+            result.error = QStringLiteral("--port is for host, --code for join");
+            return result;
+        }
         if (replayOnly || positional.size() != 1) {
             result.error = QStringLiteral("match takes no FILE and none of --final, --png, --gif, --hashes");
             return result;
@@ -184,6 +289,25 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
             result.error = QStringLiteral("--record needs a file name");
         else
             parsePlayersAndMatch(parser, options, result);
+        return result;
+    }
+    if (positional.first() == QLatin1String("host") || positional.first() == QLatin1String("join")) {
+        if (replayOnly || parser.isSet(options.battles) || parser.isSet(options.seed) ||
+            parser.isSet(options.terrain) || parser.isSet(options.wind)) {
+            result.error = QStringLiteral("%1 takes none of the match or replay options").arg(positional.first());
+            return result;
+        }
+        if (positional.first() == QLatin1String("join")) {
+            parseJoin(parser, options, positional, result);
+        } else if (positional.size() != 1) {
+            result.error = QStringLiteral("host takes no FILE");
+        } else {
+            parseHost(parser, options, result);
+        }
+        return result;
+    }
+    if (parser.isSet(options.port) || parser.isSet(options.code)) {
+        result.error = QStringLiteral("--port is for host, --code for join");
         return result;
     }
     if (positional.first() != QLatin1String("replay")) {
@@ -218,6 +342,8 @@ QString CommandLine::helpText() {
                           "                    [--terrain desert|hill|foothills|mountains] [--wind none|light|gusty]\n"
                           "                    [--record FILE]\n"
                           "       ordnix replay FILE [--final DIR] [--png DIR] [--gif OUT.gif] [--hashes]\n"
+                          "       ordnix host [--port N] [--left person|guest] [--right person|guest] [--record FILE]\n"
+                          "       ordnix join ADDRESS[:PORT] --code CODE\n"
                           "\n"
                           "  --record FILE   play and record the session to FILE\n"
                           "  --left, --right who plays that cannon: person, computer:novice, computer:good or\n"
@@ -231,6 +357,10 @@ QString CommandLine::helpText() {
                           "  --png DIR       headless: one PNG per tick on which the screen changed\n"
                           "  --gif OUT.gif   headless: the same frames as one animated GIF\n"
                           "  --hashes        headless: print every checkpoint, then ok or the first mismatch\n"
+                          "  host            play with a guest on another machine, who plays the right cannon\n"
+                          "                  (or the left one with --left guest); the window shows the address\n"
+                          "                  and the join code to give the guest; --port N (default 47017)\n"
+                          "  join            play the guest's cannon of a game hosted at ADDRESS[:PORT]\n"
                           "\n"
                           "Exit status: 0 exact replay, 2 unreadable or invalid input, 3 replay diverged.\n");
 }

@@ -5,6 +5,9 @@
 //                                          computer:novice|good|deadly
 //   ordnix match --left P --right P [--battles N] [--seed S] [--terrain T] [--wind W] [--record FILE]
 //                                          computer against computer, headless, one line per battle
+//   ordnix host [--port N] [--left person|guest] [--right person|guest] [--record FILE]
+//                                          play with a guest on another machine (default: right)
+//   ordnix join ADDRESS[:PORT] --code CODE join a hosted game as its guest
 //   ordnix replay FILE                     replay FILE in the window at the recorded pace
 //   ordnix replay FILE [--final DIR] [--png DIR] [--gif OUT.gif] [--hashes]
 //                                          replay FILE headless and write what was asked for
@@ -21,7 +24,7 @@
 #include "PanelDriver.h"
 
 struct CommandLine {
-    enum class Mode { play, replay, match, help, version };
+    enum class Mode { play, replay, match, host, join, help, version };
 
     Mode mode = Mode::play;
     QString recordFile;
@@ -37,6 +40,11 @@ struct CommandLine {
     int32_t seed = 1;
     int64_t terrain = 1;
     int64_t wind = 1;
+    // host: the guest's cannon (1 left, 2 right); host and join: the port; join: where and the code.
+    int64_t guestSide = 0;
+    uint16_t port = 0;
+    QString joinAddress;
+    QString joinCode;
     // Not empty when the arguments make no sense: one line for standard error.
     QString error;
 

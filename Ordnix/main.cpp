@@ -19,11 +19,13 @@
 #include "KeyPlay.h"
 #include "LeakSuppressions.h"
 #include "Match.h"
+#include "NetPlay.h"
 #include "PanelDriver.h"
 #include "Ordnix.h"
 #include "PlayersMenu.h"
 #include "Recording.h"
 #include "RecordingHost.h"
+#include "RemotePanel.h"
 #include "ReplayCommand.h"
 #include "ReplayWindow.h"
 #include "SessionFacts.h"
@@ -151,44 +153,74 @@ int main(int argc, char** argv) {
 
     catchTerminationSignals();
 
+    std::unique_ptr<GuestGame> guest;
+    std::unique_ptr<HostedGame> hosted;
+    if (line.mode == CommandLine::Mode::join) {
+        guest = std::make_unique<GuestGame>(line.joinAddress, line.port, line.joinCode);
+        QString error;
+        if (!guest->join(error)) {
+            std::fprintf(stderr, "ordnix: %s\n", error.toLocal8Bit().constData());
+            return 2;
+        }
+    }
+    if (line.mode == CommandLine::Mode::host)
+        hosted = std::make_unique<HostedGame>(line.guestSide, line.port);
+
     AppDelegate delegate;
     std::unique_ptr<ReplayWindow> replay;
     if (recording) {
         replay = std::make_unique<ReplayWindow>(recording, line.replayFile);
         replay->install(delegate);
     }
-    // The computer and the keys play below the recording, so their turns are recorded like a hand's.
+    // The computer, the keys and a guest play below the recording, so their turns are recorded like a hand's.
     std::shared_ptr<PanelDriver> driver;
     std::shared_ptr<KeyDriver> keys;
-    if (!recording) {
+    if (guest)
+        guest->install(delegate);
+    if (!recording && !guest) {
         driver = std::make_shared<PanelDriver>(delegate.host, static_cast<uint64_t>(std::time(nullptr)));
         keys = std::make_shared<KeyDriver>(driver);
-        keys->setComputerPlays([driver](int64_t side) { return driver->player(side).computer.has_value(); });
-        delegate.coreHost = keys;
-        delegate.runGame = [driver, keys](Ordnix& game) {
+        // A guest's hand plays its cannon above the keys, so the guest's turns are recorded too.
+        const std::shared_ptr<RemotePanel> remote = hosted ? hosted->panelOver(keys) : nullptr;
+        keys->setComputerPlays([driver, remote](int64_t side) {
+            const bool guestPlays = remote && remote->side() == side && remote->guest() != RemotePanel::Guest::replaced;
+            return guestPlays || driver->player(side).computer.has_value();
+        });
+        delegate.coreHost = remote ? std::shared_ptr<MacHost>(remote) : std::shared_ptr<MacHost>(keys);
+        delegate.runGame = [driver, keys, remote](Ordnix& game) {
             driver->attach(game);
             keys->attach(game);
+            if (remote)
+                remote->attach(game);
             game.run();
         };
     }
-    if (!recording && !line.recordFile.isEmpty()) {
+    if (!recording && !guest && (!line.recordFile.isEmpty() || hosted)) {
         std::shared_ptr<RecordingHost> recorder;
         try {
-            recorder = std::make_shared<RecordingHost>(keys, line.recordFile.toLocal8Bit().toStdString());
+            recorder = std::make_shared<RecordingHost>(delegate.coreHost, line.recordFile.toLocal8Bit().toStdString());
         } catch (const std::exception& error) {
             std::fprintf(stderr, "ordnix: %s\n", error.what());
             return 2;
         }
         delegate.coreHost = recorder;
+        if (QString error; hosted && !hosted->start(*recorder, error)) {
+            std::fprintf(stderr, "ordnix: %s\n", error.toLocal8Bit().constData());
+            return 2;
+        }
         // The session ends here whatever the game was doing: its last chunk and checkpoint go out.
-        delegate.onGameRested = [recorder] {
+        delegate.onGameRested = [recorder, host = hosted.get()] {
             try {
                 recorder->finish();
             } catch (const std::exception& error) {
                 std::fprintf(stderr, "ordnix: %s\n", error.what());
             }
+            if (host)
+                host->quit();
         };
     }
+    if (guest)
+        delegate.onGameRested = [g = guest.get()] { g->quit(); };
     QSocketNotifier signals(signalPipe[0], QSocketNotifier::Read);
     signals.setEnabled(signalPipe[0] >= 0);
     QObject::connect(&signals, &QSocketNotifier::activated, &delegate, [&delegate] {
@@ -211,5 +243,9 @@ int main(int argc, char** argv) {
         keyPlay = std::make_unique<KeyPlay>(delegate, keys, players ? players->menu() : nullptr);
     if (replay)
         replay->attach(delegate);
+    if (hosted)
+        hosted->attach(delegate);
+    if (guest)
+        guest->attach(delegate);
     return QApplication::exec();
 }

@@ -357,7 +357,14 @@ RecordingWriter::RecordingWriter(const RecordingHeader& header, std::string path
         if (fd_ < 0)
             throw std::runtime_error(path_ + ": cannot create the recording: " + std::strerror(errno));
     }
-    write(encodeHeader(header));
+    header_ = encodeHeader(header);
+    write(header_);
+}
+
+void RecordingWriter::setSink(std::function<void(std::span<const uint8_t>)> sink) {
+    sink_ = std::move(sink);
+    if (sink_)
+        sink_(header_);
 }
 
 RecordingWriter::~RecordingWriter() {
@@ -381,6 +388,8 @@ void RecordingWriter::write(std::span<const uint8_t> bytes) {
         ::fdatasync(fd_);
     }
     written_ += static_cast<int64_t>(bytes.size());
+    if (sink_)
+        sink_(bytes);
 }
 
 void RecordingWriter::emit(const HostEvent& e) {
@@ -486,11 +495,10 @@ void RecordingWriter::finish() {
 
 // ---- reader ----
 
-Recording RecordingReader::read(std::span<const uint8_t> bytes) {
-    if (static_cast<int64_t>(bytes.size()) > maxFileBytes)
-        throw RecordingError(maxFileBytes, "file larger than " + std::to_string(maxFileBytes) + " bytes");
-    Recording rec;
-    Input in(bytes, 0);
+namespace {
+
+// The header, from the start of the bytes; fails when they end inside it.
+void readHeader(Input& in, std::span<const uint8_t> bytes, Recording& rec) {
     if (in.left() < 8 || std::memcmp(bytes.data(), magic, 8) != 0)
         in.fail("not an Ordnix recording (magic number missing)");
     in.take(8, "the magic number");
@@ -518,53 +526,83 @@ Recording RecordingReader::read(std::span<const uint8_t> bytes) {
 
     if (!clockInRange(rec.header.startClock))
         throw RecordingError(clockAt, "start-up clock out of range");
+}
+
+// What the chunk reader carries from one chunk to the next.
+struct ChunkState {
     int64_t totalRaw = 0;
     int64_t previousTick = 0;
     bool interrupted = false;
+};
+
+enum class ChunkStep { whole, partial, end };
+
+// The chunk at the front of `in`: appended to rec when whole (in moves past it); `partial` when the
+// bytes end inside it (in stays).
+ChunkStep readChunk(Input& in, std::span<const uint8_t> bytes, ChunkState& state, Recording& rec) {
+    const int64_t at = in.offset();
+    const size_t startPos = in.pos();
+    if (in.left() < 16)
+        return ChunkStep::partial;
+    if (std::memcmp(bytes.data() + in.pos(), chunkMagic, 4) != 0)
+        in.fail("chunk marker missing");
+    in.take(4, "a chunk");
+    const int64_t rawAt = in.offset();
+    const int64_t raw = static_cast<int64_t>(in.fixed(4, "a chunk"));
+    const int64_t packed = static_cast<int64_t>(in.fixed(4, "a chunk"));
+    const uint32_t expected = static_cast<uint32_t>(in.fixed(4, "a chunk"));
+    if (raw == 0 || raw > RecordingReader::maxChunkRawBytes)
+        throw RecordingError(rawAt, "chunk size " + std::to_string(raw) + " out of range (1 to " +
+                                        std::to_string(RecordingReader::maxChunkRawBytes) + ")");
+    if (state.totalRaw + raw > RecordingReader::maxTotalRawBytes)
+        throw RecordingError(rawAt, "recording larger than " + std::to_string(RecordingReader::maxTotalRawBytes) +
+                                        " decoded bytes");
+    if (packed == 0 || packed > static_cast<int64_t>(compressBound(static_cast<uLong>(raw))))
+        throw RecordingError(rawAt + 4, "compressed chunk size " + std::to_string(packed) + " out of range");
+    if (static_cast<int64_t>(in.left()) < packed) {
+        in = Input(bytes, in.offset() - static_cast<int64_t>(in.pos()));
+        in.take(startPos, "a chunk");
+        return ChunkStep::partial;
+    }
+    const int64_t dataAt = in.offset();
+    const std::span<const uint8_t> data = in.take(static_cast<size_t>(packed), "a chunk");
+    if (crc(data) != expected)
+        throw RecordingError(dataAt, "chunk checksum mismatch (chunk at byte " + std::to_string(at) + ")");
+    Recording::Chunk chunk{at, std::vector<uint8_t>(static_cast<size_t>(raw))};
+    uLongf size = static_cast<uLongf>(raw);
+    const int status = uncompress(chunk.items.data(), &size, data.data(), static_cast<uLong>(packed));
+    if (status != Z_OK || size != static_cast<uLongf>(raw))
+        throw RecordingError(dataAt, "chunk does not decompress to its declared " + std::to_string(raw) + " bytes");
+    state.totalRaw += raw;
+    const bool end = validateChunk(chunk.items, at, state.previousTick, state.interrupted);
+    rec.chunks.push_back(std::move(chunk));
+    return end ? ChunkStep::end : ChunkStep::whole;
+}
+
+std::string wholeChunksBefore(int64_t at, size_t chunks) {
+    std::ostringstream where;
+    where << "the file ends inside the chunk at byte " << at << "; replaying the " << chunks
+          << " whole chunks before it";
+    return where.str();
+}
+
+} // namespace
+
+Recording RecordingReader::read(std::span<const uint8_t> bytes) {
+    if (static_cast<int64_t>(bytes.size()) > maxFileBytes)
+        throw RecordingError(maxFileBytes, "file larger than " + std::to_string(maxFileBytes) + " bytes");
+    Recording rec;
+    Input in(bytes, 0);
+    readHeader(in, bytes, rec);
+    ChunkState state;
     while (in.left() > 0) {
         const int64_t at = in.offset();
-        std::ostringstream where;
-        if (in.left() < 16) {
-            where << "the file ends inside the chunk at byte " << at << "; replaying the " << rec.chunks.size()
-                  << " whole chunks before it";
-            rec.truncation = where.str();
+        const ChunkStep step = readChunk(in, bytes, state, rec);
+        if (step == ChunkStep::partial) {
+            rec.truncation = wholeChunksBefore(at, rec.chunks.size());
             return rec;
         }
-        if (std::memcmp(bytes.data() + in.pos(), chunkMagic, 4) != 0)
-            in.fail("chunk marker missing");
-        in.take(4, "a chunk");
-        const int64_t rawAt = in.offset();
-        const int64_t raw = static_cast<int64_t>(in.fixed(4, "a chunk"));
-        const int64_t packed = static_cast<int64_t>(in.fixed(4, "a chunk"));
-        const uint32_t expected = static_cast<uint32_t>(in.fixed(4, "a chunk"));
-        if (raw == 0 || raw > maxChunkRawBytes)
-            throw RecordingError(rawAt, "chunk size " + std::to_string(raw) + " out of range (1 to " +
-                                            std::to_string(maxChunkRawBytes) + ")");
-        if (totalRaw + raw > maxTotalRawBytes)
-            throw RecordingError(rawAt, "recording larger than " + std::to_string(maxTotalRawBytes) +
-                                            " decoded bytes");
-        if (packed == 0 || packed > static_cast<int64_t>(compressBound(static_cast<uLong>(raw))))
-            throw RecordingError(rawAt + 4, "compressed chunk size " + std::to_string(packed) + " out of range");
-        if (static_cast<int64_t>(in.left()) < packed) {
-            where << "the file ends inside the chunk at byte " << at << "; replaying the " << rec.chunks.size()
-                  << " whole chunks before it";
-            rec.truncation = where.str();
-            return rec;
-        }
-        const int64_t dataAt = in.offset();
-        const std::span<const uint8_t> data = in.take(static_cast<size_t>(packed), "a chunk");
-        if (crc(data) != expected)
-            throw RecordingError(dataAt, "chunk checksum mismatch (chunk at byte " + std::to_string(at) + ")");
-        Recording::Chunk chunk{at, std::vector<uint8_t>(static_cast<size_t>(raw))};
-        uLongf size = static_cast<uLongf>(raw);
-        const int status = uncompress(chunk.items.data(), &size, data.data(), static_cast<uLong>(packed));
-        if (status != Z_OK || size != static_cast<uLongf>(raw))
-            throw RecordingError(dataAt, "chunk does not decompress to its declared " + std::to_string(raw) +
-                                             " bytes");
-        totalRaw += raw;
-        const bool end = validateChunk(chunk.items, at, previousTick, interrupted);
-        rec.chunks.push_back(std::move(chunk));
-        if (end) {
+        if (step == ChunkStep::end) {
             if (in.left() != 0)
                 in.fail("data after the end of the session");
             rec.complete = true;
@@ -576,6 +614,57 @@ Recording RecordingReader::read(std::span<const uint8_t> bytes) {
           << rec.chunks.size() << " whole chunks";
     rec.truncation = where.str();
     return rec;
+}
+
+struct RecordingStreamReader::State {
+    ChunkState chunks;
+};
+
+RecordingStreamReader::RecordingStreamReader() : state_(std::make_unique<State>()) {}
+RecordingStreamReader::~RecordingStreamReader() = default;
+
+bool RecordingStreamReader::feed(std::span<const uint8_t> bytes, Recording& into) {
+    if (failure_)
+        throw *failure_;
+    if (into.complete && !bytes.empty()) {
+        failure_ = RecordingError(consumed_, "data after the end of the session");
+        throw *failure_;
+    }
+    buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+    const size_t chunksBefore = into.chunks.size();
+    try {
+        Input in(buffer_, consumed_);
+        if (!header_) {
+            // The header's length sits at byte 10; a whole header is 18 bytes more than its fields.
+            if (buffer_.size() >= 8 && std::memcmp(buffer_.data(), magic, 8) != 0)
+                in.fail("not an Ordnix recording (magic number missing)");
+            if (buffer_.size() < 14)
+                return false;
+            const size_t fields = static_cast<size_t>(buffer_[10]) | static_cast<size_t>(buffer_[11]) << 8 |
+                                  static_cast<size_t>(buffer_[12]) << 16 | static_cast<size_t>(buffer_[13]) << 24;
+            if (fields <= 4 * 0x10000 && buffer_.size() < 18 + fields)
+                return false;
+            readHeader(in, buffer_, into);
+            header_ = true;
+        }
+        while (in.left() > 0 && !into.complete) {
+            const ChunkStep step = readChunk(in, buffer_, state_->chunks, into);
+            if (step == ChunkStep::partial)
+                break;
+            if (step == ChunkStep::end) {
+                if (in.left() != 0)
+                    in.fail("data after the end of the session");
+                into.complete = true;
+            }
+        }
+        consumed_ = in.offset();
+        buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(in.pos()));
+    } catch (const RecordingError& error) {
+        failure_ = error;
+        buffer_.clear();
+        throw;
+    }
+    return into.chunks.size() > chunksBefore || into.complete;
 }
 
 Recording RecordingReader::readFile(const std::string& path) {

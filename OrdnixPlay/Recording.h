@@ -28,6 +28,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -136,6 +138,10 @@ public:
     // The end-of-session item, then flush. Nothing may be appended afterwards.
     void finish();
 
+    // Hands every byte written from now on to `sink` as well, starting with the header (a live stream).
+    // The sink runs on the writing thread.
+    void setSink(std::function<void(std::span<const uint8_t>)> sink);
+
     size_t pendingRawBytes() const { return raw_.size(); }
     int64_t bytesWritten() const { return written_; }
     int64_t chunksWritten() const { return chunks_; }
@@ -150,6 +156,8 @@ private:
     std::string path_;
     int fd_ = -1;
     std::vector<uint8_t> memory_;
+    std::vector<uint8_t> header_;
+    std::function<void(std::span<const uint8_t>)> sink_;
     std::vector<uint8_t> raw_;
     std::optional<HostEvent> last_; // the last call emitted in this chunk
     int64_t repeats_ = 0;           // calls equal to last_ not yet emitted
@@ -172,6 +180,32 @@ public:
     static Recording read(std::span<const uint8_t> bytes);
     // The same for a file; a file that cannot be opened is a RecordingError at offset 0.
     static Recording readFile(const std::string& path);
+};
+
+// Reads a recording whose bytes arrive piece by piece (a session still being played elsewhere), with
+// the same checks as RecordingReader, applied to the header and to each chunk once it is whole.
+class RecordingStreamReader {
+public:
+    RecordingStreamReader();
+    ~RecordingStreamReader();
+    RecordingStreamReader(const RecordingStreamReader&) = delete;
+    RecordingStreamReader& operator=(const RecordingStreamReader&) = delete;
+
+    // Takes the next bytes: the header, once whole, goes into `into`, whole chunks are appended to it,
+    // and the end-of-session item sets into.complete. Returns whether chunks were added or the session
+    // ended. Throws RecordingError (and keeps throwing) at bytes that are not a recording's.
+    bool feed(std::span<const uint8_t> bytes, Recording& into);
+    bool hasHeader() const { return header_; }
+    // Bytes taken so far.
+    int64_t bytesFed() const { return consumed_ + static_cast<int64_t>(buffer_.size()); }
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+    std::vector<uint8_t> buffer_; // bytes of the unit not yet whole
+    int64_t consumed_ = 0;        // stream offset of buffer_'s first byte
+    bool header_ = false;
+    std::optional<RecordingError> failure_;
 };
 
 // Little-endian and varint helpers shared by the format's writer and reader.

@@ -119,15 +119,33 @@ auto RecordingHost::forward(HostOp op, int64_t arg, Call&& call) {
 void RecordingHost::record(HostOp op, int64_t arg, int64_t result, int64_t result2) {
     if (finished_)
         return;
+    // Checked before the call is appended, so that a chunk never ends between a call and its checkpoint.
+    if (++callsSinceClockCheck_ >= callsPerClockCheck) {
+        callsSinceClockCheck_ = 0;
+        if (std::chrono::steady_clock::now() - flushedAt_ >= flushInterval)
+            endChunk();
+    }
     guarded([&] { writer_->append(HostEvent{op, arg, result, result2}); });
-    if (++callsSinceClockCheck_ < callsPerClockCheck)
+}
+
+void RecordingHost::streamTo(std::function<void(std::span<const uint8_t>)> sink) {
+    live_ = true;
+    guarded([&] { writer_->setSink(std::move(sink)); });
+}
+
+void RecordingHost::endLiveChunk() {
+    // A game that reads the clock goes out at the next tick anyway (a chunk per wait would cost far more
+    // than the calls in it), unless its clock stands still for longer; one that waits without reading
+    // it may wait long. A loop that polls
+    // unchanged input records only repeats and has nothing new to send.
+    if (!live_ || finished_ || writer_->pendingRawBytes() == 0)
         return;
-    callsSinceClockCheck_ = 0;
-    if (std::chrono::steady_clock::now() - flushedAt_ >= flushInterval)
+    if (!clockReadSinceChunk_ || std::chrono::steady_clock::now() - flushedAt_ >= liveChunkInterval)
         endChunk();
 }
 
 void RecordingHost::endChunk() {
+    clockReadSinceChunk_ = false;
     guarded([&] { writer_->flush(); });
     flushedAtTick_ = lastTick_;
     flushedAt_ = std::chrono::steady_clock::now();
@@ -153,8 +171,11 @@ int64_t RecordingHost::tickCount() {
     const int64_t tick = forward(HostOp::tickCount, 0, [&] { return inner_->tickCount(); });
     record(HostOp::tickCount, 0, tick);
     lastTick_ = tick;
-    if (tick - flushedAtTick_ >= flushTicks && !finished_)
+    if ((tick - flushedAtTick_ >= flushTicks || (live_ && tick != liveFlushedTick_)) && !finished_) {
+        liveFlushedTick_ = tick;
         endChunk();
+    }
+    clockReadSinceChunk_ = true;
     return tick;
 }
 
@@ -164,6 +185,7 @@ void RecordingHost::spin(int64_t passes) {
 }
 
 void RecordingHost::idle() {
+    endLiveChunk();
     blocking(HostOp::idle, 0, [&] { inner_->idle(); });
     record(HostOp::idle);
 }
@@ -236,6 +258,7 @@ void RecordingHost::showCursor(bool visible) {
 }
 
 int64_t RecordingHost::alert(int64_t id) {
+    endLiveChunk();
     const int64_t item = blocking(HostOp::alert, id, [&] { return inner_->alert(id); });
     record(HostOp::alert, id, item);
     return item;
@@ -252,6 +275,7 @@ void RecordingHost::dialogChanged(const Dialog& dialog) {
 }
 
 int64_t RecordingHost::modalDialog(const Dialog& dialog) {
+    endLiveChunk();
     const int64_t item = blocking(HostOp::modalDialog, dialog.id(), [&] { return inner_->modalDialog(dialog); });
     record(HostOp::modalDialog, dialog.id(), item);
     return item;

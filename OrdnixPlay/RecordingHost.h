@@ -23,6 +23,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -42,6 +43,8 @@ public:
     static constexpr int64_t callsPerClockCheck = 256;
     // How long a blocking call of the inner host may wait before the chunk before it is written.
     static constexpr std::chrono::seconds blockedFlushDelay{1};
+    // A live stream's longest wait between chunks while new calls are recorded (a tick).
+    static constexpr std::chrono::milliseconds liveChunkInterval{16};
 
     // Records to `path`, or to memory when the path is empty. Throws std::runtime_error naming the path
     // when the file cannot be created (before the game starts).
@@ -53,6 +56,12 @@ public:
     // The session-end checkpoint and the end-of-session item; later calls are forwarded, not recorded.
     // Call after the game's run() returned.
     void finish();
+
+    // Sends the recording to `sink` as well, from its header on, and ends a chunk whenever the clock
+    // moved to a new tick, and before a call that may wait (idle, alert, modalDialog) when new calls
+    // were recorded and the clock was not read since the last chunk or liveChunkInterval has passed,
+    // so that a replay following the stream is at most a tick behind. Call before the game starts.
+    void streamTo(std::function<void(std::span<const uint8_t>)> sink);
 
     const RecordingWriter& writer() const { return *writer_; }
     // Set when writing failed during the session (a full disk, a removed medium): recording stopped
@@ -92,6 +101,8 @@ private:
     void record(HostOp op, int64_t arg = 0, int64_t result = 0, int64_t result2 = 0);
     void takeCheckpoint(CheckpointKind kind);
     void endChunk();
+    // A live stream's chunk ends before a call that may wait.
+    void endLiveChunk();
     // Calls the inner host; when it throws (the desktop ends the session from inside the call), the
     // recording notes the call the session ended in, and the exception goes on.
     template <typename Call>
@@ -115,6 +126,9 @@ private:
     int64_t callsSinceClockCheck_ = 0;
     bool inBattle_ = false;
     bool finished_ = false;
+    bool live_ = false;
+    int64_t liveFlushedTick_ = -1;
+    bool clockReadSinceChunk_ = false;
     std::optional<std::string> writeError_;
 
     // The watch and the game thread touch the writer only while holding watchLock_ (the game thread

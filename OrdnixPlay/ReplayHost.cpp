@@ -31,8 +31,14 @@ ReplayHost::ReplayHost(const Recording& recording, ReplayOptions options)
 
 void ReplayHost::advanceCursor() { pending_ = cursor_.next(); }
 
+void ReplayHost::awaitItem() {
+    while (!pending_ && !recording_.complete && options_.more && options_.more())
+        advanceCursor();
+}
+
 const HostEvent& ReplayHost::expect(HostOp op, int64_t arg) {
     if (repeatsLeft_ == 0) {
+        awaitItem();
         if (!pending_) {
             if (!recording_.complete)
                 throw EndOfRecording{};
@@ -78,6 +84,8 @@ void ReplayHost::verifyCheckpoints() {
 }
 
 void ReplayHost::finish() {
+    if (repeatsLeft_ == 0)
+        awaitItem();
     verifyTrailingCheckpoints();
     if (repeatsLeft_ > 0 || (pending_ && pending_->kind != StreamItem::Kind::end))
         throw Divergence(calls_, "call " + std::to_string(calls_) + ": the game ended, the recording expected " +
@@ -86,7 +94,7 @@ void ReplayHost::finish() {
 }
 
 void ReplayHost::verifyTrailingCheckpoints() {
-    while (pending_ && pending_->kind == StreamItem::Kind::checkpoint) {
+    for (awaitItem(); pending_ && pending_->kind == StreamItem::Kind::checkpoint; awaitItem()) {
         const CheckpointResult result{pending_->checkpoint, windows_.hash()};
         checkpoints_.push_back(result);
         if (!result.matches() && !mismatch_)
@@ -172,8 +180,14 @@ void ReplayHost::hideWindow(const Window& window) {
 void ReplayHost::menusChanged(const std::vector<MenuState>& menus) {
     expect(HostOp::menusChanged, menusHash(menus));
     menus_ = menus;
-    if (options_.display)
+    if (options_.display && options_.greyMenus) {
+        std::vector<MenuState> greyed = menus;
+        for (MenuState& menu : greyed)
+            menu.enabled = false;
+        options_.display->menusChanged(greyed);
+    } else if (options_.display) {
         options_.display->menusChanged(menus);
+    }
     verifyCheckpoints();
 }
 

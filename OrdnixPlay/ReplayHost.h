@@ -31,6 +31,12 @@ struct ReplayOptions {
     std::shared_ptr<MacHost> display;
     // Called with the previous tick and the new one when the recorded clock moves forward.
     std::function<void(int64_t previousTick, int64_t tick)> tickReached;
+    // A recording still being written (a live session): called on the game thread when the items run
+    // out before the end; it appends to the recording and returns true, or returns false when nothing
+    // more will come (the replay then ends as at a cut-off file).
+    std::function<bool()> more;
+    // The display gets every menu disabled: its player watches and cannot choose.
+    bool greyMenus = false;
 };
 
 struct CheckpointResult {
@@ -99,6 +105,8 @@ private:
     // Verifies every checkpoint up to the next call or the end, the session's last one included.
     void verifyTrailingCheckpoints();
     void advanceCursor();
+    // In a live session, waits until the next item is there or nothing more will come.
+    void awaitItem();
 
     const Recording& recording_;
     ReplayOptions options_;
