@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QTcpSocket>
 
+#include "CommandLine.h"
 #include "LiveStream.h"
 #include "NetProtocol.h"
 #include "NetSession.h"
@@ -435,6 +436,58 @@ TEST(NetPlay, AGuestAwayLongerThanTheRejoinWindowLosesItsCannon) {
     GuestMachine late(host.net->port(), code);
     ASSERT_TRUE(pumpUntil([&] { return !late.ended.empty(); }));
     EXPECT_NE(late.ended.find("went on without the guest"), std::string::npos) << late.ended;
+}
+
+} // namespace
+
+namespace {
+
+TEST(NetCommandLine, HostAndJoinTakeTheirOptionsAndRefuseTheRest) {
+    struct Case {
+        QStringList arguments;
+        CommandLine::Mode mode;
+        int64_t guestSide;
+        uint16_t port;
+        QString address, code, error; // error: a part of the one-line message, empty when none
+    };
+    using M = CommandLine::Mode;
+    const QString none;
+    const std::vector<Case> cases = {
+        {{"host"}, M::host, 2, Net::defaultPort, none, none, none},
+        {{"host", "--left", "guest", "--port", "5000"}, M::host, 1, 5000, none, none, none},
+        {{"host", "--left", "person"}, M::host, 2, Net::defaultPort, none, none, none},
+        {{"host", "--right", "person"}, M::host, 0, 0, none, none, "exactly one cannon for the guest"},
+        {{"host", "--left", "guest", "--right", "guest"}, M::host, 0, 0, none, none, "exactly one cannon"},
+        {{"host", "--left", "computer:good"}, M::host, 0, 0, none, none, "takes person or guest"},
+        {{"host", "--port", "0"}, M::host, 0, 0, none, none, "from 1 to 65535"},
+        {{"host", "--port", "65536"}, M::host, 0, 0, none, none, "from 1 to 65535"},
+        {{"host", "--code", "X"}, M::host, 0, 0, none, none, "--code is for join"},
+        {{"join", "10.0.0.7", "--code", "K7P2"}, M::join, 0, Net::defaultPort, "10.0.0.7", "K7P2", none},
+        {{"join", "host.example:6001", "--code", "K7P2"}, M::join, 0, 6001, "host.example", "K7P2", none},
+        {{"join", "[::1]:6002", "--code", "K7P2"}, M::join, 0, 6002, "::1", "K7P2", none},
+        {{"join", "[::1]", "--code", "K7P2"}, M::join, 0, Net::defaultPort, "::1", "K7P2", none},
+        {{"join", "10.0.0.7:99999", "--code", "K7P2"}, M::join, 0, 0, none, none, "from 1 to 65535"},
+        {{"join", "10.0.0.7"}, M::join, 0, 0, none, none, "needs --code"},
+        {{"join", "--code", "K7P2"}, M::join, 0, 0, none, none, "ADDRESS[:PORT]"},
+        {{"join", ":6001", "--code", "K7P2"}, M::join, 0, 0, none, none, "ADDRESS[:PORT]"},
+        {{"join", "10.0.0.7", "--code", "K7P2", "--record", "x.rec"}, M::join, 0, 0, none, none, "the host decides"},
+        {{"--port", "5000"}, M::play, 0, 0, none, none, "--port is for host"},
+        {{"replay", "x.rec", "--code", "A"}, M::play, 0, 0, none, none, "--code for join"},
+    };
+    for (const Case& c : cases) {
+        const CommandLine line = CommandLine::parse(QStringList{"ordnix"} + c.arguments);
+        const std::string what = c.arguments.join(' ').toStdString();
+        if (!c.error.isEmpty()) {
+            EXPECT_TRUE(line.error.contains(c.error)) << what << ": " << line.error.toStdString();
+            continue;
+        }
+        EXPECT_EQ(line.error, QString()) << what;
+        EXPECT_EQ(line.mode, c.mode) << what;
+        EXPECT_EQ(line.guestSide, c.guestSide) << what;
+        EXPECT_EQ(line.port, c.port) << what;
+        EXPECT_EQ(line.joinAddress, c.address) << what;
+        EXPECT_EQ(line.joinCode, c.code) << what;
+    }
 }
 
 } // namespace
