@@ -151,14 +151,6 @@ TEST_F(AppDelegateTest, ChoicesReachTheGameOnlyThroughLiveItems) {
     EXPECT_EQ(delegate->host->takeMenuChoice(), std::optional<int64_t>(262 * 65536 + 1));
 }
 
-TEST_F(AppDelegateTest, MenusTextListsEveryMenuAndTheReadiness) {
-    EXPECT_EQ(AppDelegate::menusText({}, false), QStringLiteral("\nready=false\n"));
-    EXPECT_EQ(AppDelegate::menusText({state(257, false, {true, false}, {false, false}), state(300, true, {true}, {false})},
-                                     true),
-              QStringLiteral("257 enabled=false items=[false] checked=[false]\n300 enabled=true items=[] checked=[]\n"
-                             "ready=true\n"));
-}
-
 TEST_F(AppDelegateTest, DumpWritesTheScreensAndMenusIntoAnExistingDirectoryOnly) {
     QTemporaryDir directory;
     ASSERT_TRUE(directory.isValid());
@@ -193,80 +185,6 @@ TEST_F(AppDelegateTest, DumpWritesTheScreensAndMenusIntoAnExistingDirectoryOnly)
     delegate->dump(blocker.fileName());
     EXPECT_EQ(QFileInfo(blocker.fileName()).size(), 0);
     EXPECT_EQ(QDir(directory.path()).entryList(QDir::Files).size(), 4);
-}
-
-TEST_F(AppDelegateTest, TheTickDumpsOnceASecondOnlyWhenAsked) {
-    QTemporaryDir directory;
-    ASSERT_TRUE(directory.isValid());
-    for (int i = 0; i < 120; ++i)
-        delegate->tick();
-    delegate->dumpDirectory = directory.path();
-    for (int i = 0; i < 59; ++i)
-        delegate->tick();
-    EXPECT_TRUE(QDir(directory.path()).isEmpty()); // tick 179
-    delegate->tick();                             // tick 180
-    EXPECT_EQ(QDir(directory.path()).entryList(QDir::Files), QStringList({"field.png", "menus.txt"}));
-}
-
-TEST_F(AppDelegateTest, BoxWindowsSitOverTheFieldAtEachScale) {
-    struct Case {
-        int64_t scale;
-        WindowID id;
-        QSize box;
-        QPoint content; // the content's top-left from the field content's top-left
-    };
-    const std::vector<Case> cases = {
-        {2, WindowID::targets, QSize(1012, 602), QPoint(20, 30)},
-        {1, WindowID::targets, QSize(506, 301), QPoint(10, 15)},
-        {1, WindowID::ballSpeed, QSize(316, 166), QPoint(97, 35)},
-        {2, WindowID::ballSpeed, QSize(632, 332), QPoint(194, 70)},
-    };
-    for (const Case& c : cases) {
-        delegate->setScale(c.scale, false);
-        EXPECT_EQ(delegate->fieldView->size(), QSize(512 * c.scale, 322 * c.scale));
-        delegate->show(delegate->game->window(c.id));
-        const AppDelegate::Box& box = delegate->boxes.at(c.id);
-        EXPECT_EQ(box.window->size(), c.box) << "scale " << c.scale;
-        EXPECT_EQ(box.window->contentView().mapTo(delegate->fieldView.get(), QPoint(0, 0)), c.content)
-            << "scale " << c.scale;
-    }
-    // A scale change re-lays an existing box.
-    for (int64_t scale : {1, 2}) {
-        delegate->setScale(scale, false);
-        EXPECT_EQ(delegate->boxes.at(WindowID::targets).window->size(), QSize(506 * scale, 301 * scale));
-    }
-}
-
-TEST_F(AppDelegateTest, EveryMenuFitsTheBarAndTheFieldKeepsItsSizeAndPlace) {
-    const QFont desktop = QApplication::font();
-    QFont large = desktop;
-    for (const int points : {11, 16}) {
-        large.setPointSize(points);
-        delegate.reset();
-        QApplication::setFont(large);
-        delegate = std::make_unique<AppDelegate>();
-        delegate->launch(false);
-        for (const int64_t scale : {1, 2}) {
-            delegate->setScale(scale, false);
-            QCoreApplication::processEvents();
-            QMenuBar& menus = bar();
-            const QWidget* overflow = menus.findChild<QWidget*>(QStringLiteral("qt_menubar_ext_button"));
-            EXPECT_TRUE(overflow == nullptr || overflow->isHidden()) << points << " pt, scale " << scale;
-            for (QAction* title : menus.actions()) {
-                const QRect place = menus.actionGeometry(title);
-                EXPECT_TRUE(!place.isEmpty() && menus.rect().contains(place))
-                    << plain(title->text()).toStdString() << " at " << points << " pt, scale " << scale;
-            }
-            // The field: its own size, right under the bar at the window's left edge; the window no taller.
-            const int s = static_cast<int>(scale);
-            const QWidget& window = *delegate->fieldWindow;
-            EXPECT_EQ(QRect(delegate->fieldView->mapTo(&window, QPoint(0, 0)), delegate->fieldView->size()),
-                      QRect(0, menus.height(), 512 * s, 322 * s));
-            EXPECT_EQ(window.height(), menus.height() + 322 * s);
-        }
-    }
-    delegate.reset();
-    QApplication::setFont(desktop);
 }
 
 // Runs at this process's device-pixel ratio (1 in the suite; the next test runs it at fractional ones).
@@ -331,24 +249,6 @@ TEST_F(AppDelegateTest, GamePixelsAreEvenSquaresAndThePointerFindsThem) {
     }
 }
 
-TEST(AppDelegateScaling, GamePixelsAreEvenSquaresOnFractionallyScaledDesktops) {
-    testApplication();
-    for (const char* factor : {"1.25", "1.5", "1.75"}) {
-        QProcess child;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::fromLatin1(factor));
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        child.setProcessEnvironment(environment);
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=AppDelegateTest.GamePixelsAreEvenSquaresAndThePointerFindsThem")});
-        ASSERT_TRUE(child.waitForFinished(300000)) << factor;
-        const QString output = QString::fromUtf8(child.readAll());
-        EXPECT_EQ(child.exitCode(), 0) << "QT_SCALE_FACTOR " << factor << "\n" << output.toStdString();
-        EXPECT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << factor;
-    }
-}
-
 TEST_F(AppDelegateTest, OnlyPressesInTheFieldAndTheBoxesAreGameClicks) {
     AppHost& host = *delegate->host;
     delegate->show(delegate->game->window(WindowID::targets));
@@ -376,32 +276,6 @@ TEST_F(AppDelegateTest, OnlyPressesInTheFieldAndTheBoxesAreGameClicks) {
     EXPECT_FALSE(host.button());
     press(ok, QPoint(3, 3), QEvent::MouseButtonRelease);
     EXPECT_FALSE(host.button());
-}
-
-TEST_F(AppDelegateTest, CursorHidesNestAndTheViewsGetTheScaledCursor) {
-    const auto blank = [] {
-        return QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::BlankCursor;
-    };
-    // Showing with nothing hidden does nothing; hides nest.
-    for (const auto& [visible, hidden] :
-         std::vector<std::pair<bool, int64_t>>{{true, 0}, {false, 1}, {false, 2}, {true, 1}, {true, 0}}) {
-        delegate->showCursor(visible);
-        EXPECT_TRUE(delegate->hiddenCursor == hidden && blank() == (hidden > 0)) << "hidden " << hidden;
-    }
-
-    // The views get the scaled cursor, and follow a scale change.
-    delegate->cursorKind = CursorKind::cross;
-    delegate->applyCursor();
-    delegate->show(delegate->game->window(WindowID::ballSpeed));
-    for (int64_t scale : {2, 1}) {
-        delegate->setScale(scale, false);
-        EXPECT_EQ(delegate->fieldView->cursor().pixmap().size(), QSize(18 * scale, 18 * scale));
-        EXPECT_EQ(delegate->boxes.at(WindowID::ballSpeed).window->contentView().cursor().hotSpot(),
-                  QPoint(8 * scale, 8 * scale));
-    }
-    delegate->cursorKind = CursorKind::arrow;
-    delegate->applyCursor();
-    EXPECT_EQ(delegate->fieldView->cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST_F(AppDelegateTest, SheetsAnswerTheCoreAndOnlyTheCoreClosesADialog) {
@@ -434,71 +308,6 @@ TEST_F(AppDelegateTest, SheetsAnswerTheCoreAndOnlyTheCoreClosesADialog) {
     EXPECT_EQ(delegate->dialog, nullptr);
     delegate->openDialog(77, {}); // unknown: nothing shown
     EXPECT_EQ(delegate->dialog, nullptr);
-}
-
-TEST_F(AppDelegateTest, StoredScaleIsUsedOnlyWhenItIsOneOrTwo) {
-    QSettings settings(QStringLiteral("Ordnix"), QStringLiteral("Ordnix"));
-    const QRect large(0, 0, 1200, 800);
-    const QRect small(0, 0, 1000, 700);
-    struct Case {
-        QVariant stored;
-        std::optional<QRect> screen;
-        int64_t scale;
-    };
-    const std::vector<Case> cases = {
-        {QVariant(), large, 2},        {QVariant(), small, 1},       {QVariant(), std::nullopt, 1},
-        {QVariant(3), large, 2},       {QVariant(3), small, 1},      {QVariant(0), large, 2},
-        {QVariant("two"), large, 2},   {QVariant(1), large, 1},      {QVariant(2), small, 2},
-        {QVariant(2), std::nullopt, 2}, {QVariant(-1), small, 1},
-    };
-    for (const Case& c : cases) {
-        if (c.stored.isValid())
-            settings.setValue(Settings::scaleKey, c.stored);
-        else
-            settings.remove(Settings::scaleKey);
-        settings.sync();
-        EXPECT_EQ(Settings::scale(c.screen), c.scale) << c.stored.toString().toStdString();
-    }
-    // Only the View menu stores a scale.
-    settings.remove(Settings::scaleKey);
-    settings.sync();
-    delegate->setScale(2, false);
-    EXPECT_FALSE(QSettings(QStringLiteral("Ordnix"), QStringLiteral("Ordnix")).contains(Settings::scaleKey));
-    delegate->zoomItems.at(1)->trigger();
-    EXPECT_EQ(QSettings(QStringLiteral("Ordnix"), QStringLiteral("Ordnix")).value(Settings::scaleKey).toInt(), 1);
-    EXPECT_TRUE(delegate->zoomItems.at(1)->isChecked() && !delegate->zoomItems.at(2)->isChecked());
-    EXPECT_EQ(delegate->scale, 1);
-}
-
-TEST_F(AppDelegateTest, ClosingTheFieldWindowQuits) {
-    delegate->fieldWindow->close();
-    EXPECT_TRUE(delegate->host->quitting());
-}
-
-TEST(AppDelegateGame, TheGameRunsOnItsThreadAndRestsWhenQuitting) {
-    testApplication();
-    QSettings(QStringLiteral("Ordnix"), QStringLiteral("Ordnix")).remove(Settings::scaleKey);
-    auto delegate = std::make_unique<AppDelegate>();
-    delegate->dumpDirectory.clear();
-    delegate->launch(true);
-    // The first battlefield: "START A BATTLE" on, "STOP A BATTLE" off, and the desert's ground reaches the
-    // bottom of the field under a white sky.
-    const auto ready = [&delegate] {
-        const QImage& shown = delegate->fieldView->shownImage();
-        return !delegate->menuStates.empty() && delegate->menuItems.at(262).at(1)->isEnabled() &&
-               !delegate->menuItems.at(262).at(2)->isEnabled() && shown.pixel(0, 321) == qRgb(0, 0, 0) &&
-               shown.pixel(511, 321) == qRgb(0, 0, 0) && shown.pixel(256, 100) == qRgb(255, 255, 255);
-    };
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (std::chrono::steady_clock::now() < deadline && !ready()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        delegate->tick();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    EXPECT_TRUE(ready());
-    delegate->host->beginQuit();
-    EXPECT_TRUE(delegate->host->waitForGameToRest(std::chrono::seconds(60)));
-    delegate.reset();
 }
 
 } // namespace
