@@ -25,6 +25,7 @@ TEST(PlayersTest, CommandLineTakesTheFourPlayerValuesAndRejectsAnythingElseInOne
         {{"--left", "robot"}, std::nullopt, std::nullopt, true},
         {{"match", "--left", "computer:deadly"}, std::nullopt, std::nullopt, true}, // both sides needed
         {{"match", "--left", "person", "--right", "computer:good"}, std::nullopt, std::nullopt, true},
+        {{"match", "--left", "computer:good", "--right", "person"}, std::nullopt, std::nullopt, true},
         {{"--battles", "3"}, std::nullopt, std::nullopt, true}, // only for a match
         {{"match", "--left", "computer:good", "--right", "computer:good", "--battles", "0"}, std::nullopt,
          std::nullopt, true},
@@ -40,6 +41,10 @@ TEST(PlayersTest, CommandLineTakesTheFourPlayerValuesAndRejectsAnythingElseInOne
         EXPECT_EQ(line.left->computer, c.left);
         EXPECT_EQ(line.right->computer, c.right);
     }
+    // A match's field options are the Terrain and Wind menus' item numbers.
+    const CommandLine match = CommandLine::parse({"ordnix", "match", "--left", "computer:good", "--right", "computer:good",
+                                                  "--terrain", "foothills", "--wind", "gusty"});
+    EXPECT_EQ(std::make_pair(match.terrain, match.wind), std::make_pair(int64_t{3}, int64_t{3})) << match.error.toStdString();
     EXPECT_TRUE(CommandLine::parse({"ordnix", "--left", "robot"})
                     .error.contains("person, computer:novice, computer:good, computer:deadly"));
 }
