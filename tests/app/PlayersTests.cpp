@@ -69,28 +69,4 @@ TEST(PlayersTest, AMatchOfTwoDeadlyComputersAlternatesFirstShotWins) {
     EXPECT_EQ(summary.line(), "left wins 2, right wins 1, stopped 0");
 }
 
-// The menu starts from the stored players and stores what is chosen.
-TEST(PlayersTest, PlayersMenuStoresTheChoice) {
-    testApplication();
-    QSettings(QStringLiteral("Ordnix"), QStringLiteral("Ordnix")).remove(QStringLiteral("players"));
-    const auto fresh = PlayersMenu::storedPlayers();
-    EXPECT_FALSE(fresh[0].computer || fresh[1].computer) << "person against person by default";
-
-    AppDelegate delegate;
-    delegate.launch(false);
-    auto driver = std::make_shared<PanelDriver>(delegate.host, 1);
-    PlayersMenu menu(delegate, driver, {std::nullopt, PanelDriver::Player{Skill::novice}});
-    EXPECT_EQ(driver->player(2).computer, Skill::novice);
-    EXPECT_FALSE(driver->player(1).computer);
-
-    menu.skillGroup()->actions().at(2)->trigger();     // Deadly
-    menu.sideGroup(1)->actions().at(1)->trigger();     // Left: Computer
-    EXPECT_EQ(driver->player(1).computer, Skill::deadly);
-    EXPECT_EQ(driver->player(2).computer, Skill::deadly);
-    const auto stored = PlayersMenu::storedPlayers();
-    EXPECT_EQ(stored[0].computer, Skill::deadly);
-    EXPECT_EQ(stored[1].computer, Skill::deadly);
-    QSettings(QStringLiteral("Ordnix"), QStringLiteral("Ordnix")).remove(QStringLiteral("players"));
-}
-
 } // namespace
