@@ -67,6 +67,8 @@ TEST(Shapes, DocumentedSmallShapes) {
         // The wedge ends before the ray at start + sweep: the pixels due east (90 degrees) are left out.
         {Shapes::arc(tlbr(0, 0, 3, 4), 0, 90), {{0, 2, 3}}},
         {Shapes::roundRect(tlbr(1, 2, 6, 5), kMax, kMax), Shapes::roundRect(tlbr(1, 2, 6, 5), 3, 5)},
+        // Rows at least half the corner height from the top and the bottom are whole, however wide the corner.
+        {Shapes::roundRect(tlbr(0, 0, 6, 40), 40, 4, tlbr(2, -9, 4, 49)), {{2, 0, 40}, {3, 0, 40}}},
         // Triangle and square: the right crossing and the bottom row are exclusive; a closing point adds nothing.
         {Shapes::polySpans(Polygon{{Point(0, 0), Point(4, 4), Point(0, 4), Point(0, 0)}}), {{1, 0, 1}, {2, 0, 2}, {3, 0, 3}}},
         {Shapes::polySpans(Polygon{{Point(1, 1), Point(5, 1), Point(5, 4), Point(1, 4)}}), {{1, 1, 5}, {2, 1, 5}, {3, 1, 5}}},
