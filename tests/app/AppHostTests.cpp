@@ -101,13 +101,6 @@ TEST(AppHost, MouseIsInWindowPixelsAtEachScaleWithoutClamping) {
     }
 }
 
-TEST(AppHost, ThePointerIsSampledOnlyWhileTheGameReadsIt) {
-    CollectingHost h;
-    EXPECT_FALSE(h.host->pointerWanted());
-    h.host->mouse(Window(WindowID::field));
-    EXPECT_TRUE(h.host->pointerWanted());
-}
-
 TEST(AppHost, MenuChoicesAreQueuedOnlyWhileTheGameListens) {
     CollectingHost h;
     h.host->choose(262, 1); // not ready: lost
@@ -125,39 +118,6 @@ TEST(AppHost, MenuChoicesAreQueuedOnlyWhileTheGameListens) {
     h.host->choose(260, 2);
     h.host->setReadyForMenus(true);
     EXPECT_EQ(h.host->takeMenuChoice(), std::nullopt);
-}
-
-TEST(AppHost, EachReadinessChangeQueuesOneMenuUpdate) {
-    CollectingHost h;
-    for (const auto& [ready, queued] : std::vector<std::pair<bool, size_t>>{
-             {false, 0}, {true, 1}, {true, 1}, {false, 2}, {false, 2}, {true, 3}}) {
-        h.host->setReadyForMenus(ready);
-        EXPECT_TRUE(h.queued() == queued && h.host->isReady() == ready) << "after setReadyForMenus(" << ready << ")";
-    }
-}
-
-TEST(AppHost, DialogHitsArriveInClickOrderAndStaleHitsAreDropped) {
-    CollectingHost h;
-    const Dialog outs(1000);
-    h.host->dialogHit(9); // left from an earlier dialog
-    h.host->openDialog(outs);
-    h.host->dialogHit(2);
-    h.host->dialogHit(1);
-    h.host->dialogHit(3);
-    EXPECT_EQ(h.host->modalDialog(outs), 2);
-    EXPECT_EQ(h.host->modalDialog(outs), 1);
-    EXPECT_EQ(h.host->modalDialog(outs), 3);
-
-    // An alert also starts clean, and it blocks until the interface answers.
-    h.host->dialogHit(5);
-    std::atomic<int64_t> answer{0};
-    const size_t before = h.queued();
-    std::thread game([&] { answer = h.host->alert(1001); });
-    ASSERT_TRUE(h.waitForWork(before + 1)); // the alert was handed to the interface
-    EXPECT_EQ(answer.load(), 0);
-    h.host->dialogHit(1);
-    game.join();
-    EXPECT_EQ(answer.load(), 1);
 }
 
 TEST(AppHost, VolumeIsClampedIntoZeroToSeven) {
@@ -181,42 +141,6 @@ TEST(AppHost, TicksAreSixtiethsAndTheNextEdgeIsTheFirstMicrosecondOfTheNextTick)
         ASSERT_TRUE(edge > now && AppHost::tickAt(edge) == AppHost::tickAt(now) + 1 &&
                     AppHost::tickAt(edge - 1) == AppHost::tickAt(now))
             << "seed " << seed << " uptime " << now << " edge " << edge;
-    }
-}
-
-TEST(AppHost, IdleWithoutInputLastsUntilTheTickMoves) {
-    CollectingHost h;
-    for (int i = 0; i < 5; ++i) {
-        const int64_t before = h.host->tickCount();
-        h.host->idle();
-        EXPECT_GT(h.host->tickCount(), before);
-    }
-}
-
-TEST(AppHost, IdleWaitsForInputAloneWhileTheGameOnlyPollsForInput) {
-    CollectingHost h;
-    std::atomic<int> passes{0};
-    std::thread game([&h, &passes] {
-        while (!h.host->button()) {
-            h.host->takeMenuChoice();
-            h.host->idle();
-            ++passes;
-        }
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    // The first idle may still wait for the tick; every later one waits for input.
-    EXPECT_LE(passes.load(), 1);
-    const size_t before = h.queued();
-    h.host->mousePressed({1, 1});
-    game.join();
-    EXPECT_EQ(h.queued(), before + 1) << "the main thread hears that the game woke up";
-    h.host->mouseReleased({1, 1});
-
-    // Reading the clock between polls keeps every idle to one tick: this loop ends without input.
-    const int64_t start = h.host->tickCount();
-    while (h.host->tickCount() < start + 3) {
-        h.host->button();
-        h.host->idle();
     }
 }
 

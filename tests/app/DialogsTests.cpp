@@ -17,22 +17,6 @@
 
 namespace {
 
-TEST(Dialogs, TreePictureFollowsItsRuns) {
-    const std::vector<std::pair<int, int>> runs = {
-        {-1, -1}, {7, 7}, {6, 7}, {6, 7}, {6, 8}, {5, 8}, {6, 8}, {5, 8}, {5, 8}, {5, 9},  {4, 9},  {6, 8},
-        {5, 9},   {4, 10}, {3, 10}, {6, 8}, {5, 9}, {4, 10}, {3, 11}, {2, 11}, {6, 8}, {5, 9}, {4, 10}, {3, 11},
-        {6, 8},   {5, 9},  {4, 10}, {2, 12}, {1, 13}, {6, 7}, {6, 7}, {6, 7}, {6, 7}, {-1, -1},
-    };
-    const auto& rows = Dialogs::treeRows();
-    ASSERT_EQ(rows.size(), 34u);
-    for (size_t r = 0; r < rows.size(); ++r) {
-        std::string expected(15, '.');
-        for (int c = runs[r].first; c >= 0 && c <= runs[r].second; ++c)
-            expected[static_cast<size_t>(c)] = '#';
-        EXPECT_EQ(rows[r], expected) << "row " << r;
-    }
-}
-
 TEST(Dialogs, ItemsArePlacedFromTheirRectangles) {
     testApplication();
     const auto outs = Dialogs::outs();
@@ -75,62 +59,6 @@ TEST(Dialogs, ItemsArePlacedFromTheirRectangles) {
     }
     EXPECT_TRUE(playerType->control(10) == nullptr && about->control(9) == nullptr);
     EXPECT_EQ(Dialogs::make(999), nullptr);
-}
-
-TEST(Dialogs, EveryLabelFitsItsItemWhateverFontTheDesktopUses) {
-    QApplication& application = testApplication();
-    const QFont desktop = QApplication::font();
-    for (const QFont& font : {desktop, QFont(QStringLiteral("DejaVu Sans Mono"), 11), QFont(QStringLiteral("DejaVu Serif"), 14)}) {
-        application.setFont(font);
-        for (const auto& dialog : {Dialogs::outs(), Dialogs::playerType(), Dialogs::about()}) {
-            for (int64_t item = 1; dialog->control(item); ++item) {
-                const auto* label = qobject_cast<const QLabel*>(dialog->control(item));
-                if (!label)
-                    continue;
-                const QFontMetrics metrics(label->font());
-                const QRect frame = label->geometry();
-                const int flags = label->wordWrap() ? Qt::TextWordWrap : Qt::TextSingleLine;
-                const QRect needed = metrics.boundingRect(QRect(0, 0, frame.width(), 10000), flags, label->text());
-                const std::string where = font.family().toStdString() + ", " + dialog->windowTitle().toStdString() +
-                                          " item " + std::to_string(item);
-                EXPECT_LE(needed.width(), frame.width()) << where;
-                EXPECT_LE(needed.height(), frame.height()) << where;
-                if (frame.height() < 2 * metrics.lineSpacing()) {
-                    EXPECT_FALSE(label->wordWrap()) << where;
-                }
-            }
-        }
-    }
-    application.setFont(desktop);
-}
-
-TEST(Dialogs, ClickingARadioLabelClicksItsRadio) {
-    testApplication();
-    struct Case {
-        std::unique_ptr<ClassicDialog> dialog;
-        int64_t label;
-        std::vector<int64_t> hits;
-    };
-    Case cases[] = {
-        {Dialogs::outs(), 5, {1}},       {Dialogs::outs(), 6, {2}},      {Dialogs::outs(), 4, {}},
-        {Dialogs::playerType(), 5, {1}}, {Dialogs::playerType(), 6, {2}}, {Dialogs::playerType(), 4, {}},
-    };
-    for (Case& c : cases) {
-        std::vector<int64_t> hits;
-        c.dialog->onHit = [&hits](int64_t item) { hits.push_back(item); };
-        c.dialog->setValues({{1, 1}, {2, 0}});
-        QWidget* label = c.dialog->control(c.label);
-        ASSERT_NE(label, nullptr);
-        const QPointF at(3, label->height() / 2);
-        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-            QMouseEvent event(type, at, label->mapToGlobal(at), Qt::LeftButton,
-                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-            QApplication::sendEvent(label, &event);
-        }
-        EXPECT_EQ(hits, c.hits) << c.dialog->windowTitle().toStdString() << " item " << c.label;
-        // What the radios show stays the core's business.
-        EXPECT_TRUE(c.dialog->radios.at(1)->isChecked() && !c.dialog->radios.at(2)->isChecked());
-    }
 }
 
 // Return presses OK in every sheet; Escape answers only the About box (as its OK), the others wait.

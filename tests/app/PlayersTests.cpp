@@ -25,6 +25,7 @@ TEST(PlayersTest, CommandLineTakesTheFourPlayerValuesAndRejectsAnythingElseInOne
         {{"--left", "robot"}, std::nullopt, std::nullopt, true},
         {{"match", "--left", "computer:deadly"}, std::nullopt, std::nullopt, true}, // both sides needed
         {{"match", "--left", "person", "--right", "computer:good"}, std::nullopt, std::nullopt, true},
+        {{"match", "--left", "computer:good", "--right", "person"}, std::nullopt, std::nullopt, true},
         {{"--battles", "3"}, std::nullopt, std::nullopt, true}, // only for a match
         {{"match", "--left", "computer:good", "--right", "computer:good", "--battles", "0"}, std::nullopt,
          std::nullopt, true},
@@ -40,6 +41,10 @@ TEST(PlayersTest, CommandLineTakesTheFourPlayerValuesAndRejectsAnythingElseInOne
         EXPECT_EQ(line.left->computer, c.left);
         EXPECT_EQ(line.right->computer, c.right);
     }
+    // A match's field options are the Terrain and Wind menus' item numbers.
+    const CommandLine match = CommandLine::parse({"ordnix", "match", "--left", "computer:good", "--right", "computer:good",
+                                                  "--terrain", "foothills", "--wind", "gusty"});
+    EXPECT_EQ(std::make_pair(match.terrain, match.wind), std::make_pair(int64_t{3}, int64_t{3})) << match.error.toStdString();
     EXPECT_TRUE(CommandLine::parse({"ordnix", "--left", "robot"})
                     .error.contains("person, computer:novice, computer:good, computer:deadly"));
 }
@@ -62,30 +67,6 @@ TEST(PlayersTest, AMatchOfTwoDeadlyComputersAlternatesFirstShotWins) {
     EXPECT_EQ(summary.battles[2].scoreL, 20);
     EXPECT_EQ(summary.battles[2].scoreR, 10);
     EXPECT_EQ(summary.line(), "left wins 2, right wins 1, stopped 0");
-}
-
-// The menu starts from the stored players and stores what is chosen.
-TEST(PlayersTest, PlayersMenuStoresTheChoice) {
-    testApplication();
-    QSettings(QStringLiteral("Ordnix"), QStringLiteral("Ordnix")).remove(QStringLiteral("players"));
-    const auto fresh = PlayersMenu::storedPlayers();
-    EXPECT_FALSE(fresh[0].computer || fresh[1].computer) << "person against person by default";
-
-    AppDelegate delegate;
-    delegate.launch(false);
-    auto driver = std::make_shared<PanelDriver>(delegate.host, 1);
-    PlayersMenu menu(delegate, driver, {std::nullopt, PanelDriver::Player{Skill::novice}});
-    EXPECT_EQ(driver->player(2).computer, Skill::novice);
-    EXPECT_FALSE(driver->player(1).computer);
-
-    menu.skillGroup()->actions().at(2)->trigger();     // Deadly
-    menu.sideGroup(1)->actions().at(1)->trigger();     // Left: Computer
-    EXPECT_EQ(driver->player(1).computer, Skill::deadly);
-    EXPECT_EQ(driver->player(2).computer, Skill::deadly);
-    const auto stored = PlayersMenu::storedPlayers();
-    EXPECT_EQ(stored[0].computer, Skill::deadly);
-    EXPECT_EQ(stored[1].computer, Skill::deadly);
-    QSettings(QStringLiteral("Ordnix"), QStringLiteral("Ordnix")).remove(QStringLiteral("players"));
 }
 
 } // namespace

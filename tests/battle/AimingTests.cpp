@@ -109,41 +109,4 @@ TEST(Aiming, SlidersNumbersBarsAndBarrelOnBothPanelsShownOrHidden) {
     }
 }
 
-// The windsock draws the direction, then the speed (R(n) reduced into 0..n-1); a new field draws a wind for the
-// field first, and a kept wind draws nothing.
-TEST(Windsock, DrawsDirectionThenSpeedAndOnANewFieldDrawsAgain) {
-    struct Case {
-        int64_t newField;
-        bool kept;
-        size_t draws; // random numbers taken; the wind comes from the last two
-    };
-    const Case cases[] = {{0, false, 2}, {1, false, 4}, {1, true, 2}, {0, true, 0}};
-    const auto reduce = [](int64_t r, int64_t n) { return ((r % n) + n) % n; };
-    BattleGame g(1006);
-    g.startUp();
-    Ordnix& game = g.game;
-    for (const int64_t windMax : {4, 14}) {
-        for (const Case& c : cases) {
-            SCOPED_TRACE(::testing::Message() << "gWindMax " << windMax << " gNewField " << c.newField
-                                              << (c.kept ? " kept" : ""));
-            game.gWindMax = windMax;
-            game.gWindDir = 2;
-            game.gWindSpeed = 1;
-            const int32_t seed = game.randSeed();
-            std::vector<int64_t> r;
-            for (int i = 0; i < 5; ++i)
-                r.push_back(game.random());
-            game.setRandSeed(seed);
-            game.gNewField = c.newField;
-            game.gWindKept = c.kept;
-            g.play([&] { game.drawWindsock(); });
-            const size_t n = c.draws;
-            EXPECT_EQ(game.gWindDir, n == 0 ? 2 : reduce(r[n - 2], 2) + 1);
-            EXPECT_EQ(game.gWindSpeed, n == 0 ? 1 : reduce(r[n - 1], windMax) + 1);
-            EXPECT_EQ(game.random(), r[n]) << "no further draw";
-            EXPECT_EQ(game.gWindKept, c.kept && c.newField == 0);
-        }
-    }
-}
-
 } // namespace

@@ -1,8 +1,7 @@
-// Battle flow: who opens a battle (the outs rule), stopping a battle, which menus are offered when, the
-// new field after every battle, and a new wind every turn.
+// Battle flow: stopping a battle, which menus are offered when, the new field after every battle, and a
+// new wind every turn.
 #include <algorithm>
 #include <array>
-#include <optional>
 #include <set>
 
 #include "BattleHarness.h"
@@ -12,71 +11,6 @@ namespace {
 using namespace battle;
 
 constexpr Aim harmless{100, 89}; // over the top and out at the side: touches nothing
-
-// The first aim of a cannon on the current field whose silent flight hits the other cannon (a flight
-// changes nothing; a battle started afterwards resets the settings and redraws both cannons).
-std::optional<Aim> findHit(BattleGame& g, int64_t turn) {
-    Ordnix& game = g.game;
-    std::optional<Aim> found;
-    g.play([&] {
-        game.setSoundVol(0);
-        for (int64_t e = 30; e <= 60 && !found; e += 5) {
-            (turn == 1 ? game.gElevL : game.gElevR) = e;
-            turn == 1 ? game.drawLeftCannon() : game.drawRightCannon(); // the muzzle for e
-            for (int64_t p = 20; p <= 100 && !found; p += 2) {
-                (turn == 1 ? game.gPowderL : game.gPowderR) = p;
-                turn == 1 ? game.fireLeft() : game.fireRight();
-                if (game.gLanded && (turn == 1 ? game.gCanRRect : game.gCanLRect).contains(game.gHitPt))
-                    found = Aim{p, e};
-            }
-        }
-        game.setSoundVol(3);
-    });
-    return found;
-}
-
-TEST(BattleFlow, TheOutsRuleChoosesTheOpenerOfTheNextBattle) {
-    struct Case {
-        int64_t killed; // whose cannon the first battle destroys
-        bool losersOut;
-        int64_t opener; // who opens the next battle
-    };
-    for (const Case c : {Case{1, true, 1}, Case{1, false, 2}, Case{2, true, 2}, Case{2, false, 1}}) {
-        SCOPED_TRACE("killed " + std::to_string(c.killed) + (c.losersOut ? ", losers out" : ", winners out"));
-        // The right cannon falls to the left player's first shot, the left one to the right player's
-        // after a harmless left shot; seeds are tried until a field allows the hit.
-        const int64_t shooter = 3 - c.killed;
-        std::unique_ptr<BattleGame> setup;
-        std::optional<Aim> aim;
-        const int32_t firstSeed = 300 + static_cast<int32_t>(shooter) * 100;
-        for (int32_t seed = firstSeed; !aim && seed < firstSeed + 40; ++seed) {
-            setup = std::make_unique<BattleGame>(seed);
-            setup->startUp();
-            aim = findHit(*setup, shooter);
-        }
-        ASSERT_TRUE(aim) << "no field with a hit";
-        BattleGame& g = *setup;
-        g.game.gLosersOut = c.losersOut;
-        if (shooter == 2)
-            g.scriptShot(leftPanel, harmless);
-        g.scriptShot(shooter == 1 ? leftPanel : rightPanel, *aim);
-        g.play([&] { g.game.startBattle(); });
-        EXPECT_TRUE(g.host->scriptDone()) << g.host->nextStep();
-        EXPECT_TRUE(g.game.gBattleOver && g.game.gNewField == 1);
-        EXPECT_EQ(g.game.gKilled, c.killed);
-        EXPECT_EQ(g.game.gScoreL, shooter == 1 ? 10 : 0);
-        EXPECT_EQ(g.game.gScoreR, shooter == 2 ? 10 : 0);
-
-        g.whenAiming("the opener aims", [&] { EXPECT_EQ(g.game.gPanelLeft, c.opener == 1 ? 1 : 251); });
-        g.host->chooseMenu(262, 2);
-        g.play([&] {
-            g.game.buildField();
-            g.game.startBattle();
-        });
-        EXPECT_TRUE(g.host->scriptDone()) << g.host->nextStep();
-        EXPECT_EQ(g.game.gKilled, c.killed) << "a stopped battle keeps the last destroyed cannon";
-    }
-}
 
 // What the players can choose: every menu but Battle, the Battle menu, "START A BATTLE", "STOP A BATTLE".
 std::array<bool, 4> menuView(const ScriptedHost& h) {

@@ -135,31 +135,6 @@ TEST_F(ImpactTest, EveryTargetScoresItsValueForTheShooterAndOnlyCannonsEndTheBat
         }
 }
 
-// A ball landing where the two cannons' areas overlap destroys both: the left cannon is tested first, so the
-// left explosion plays with each destruction and the right one once, the shooter gets both values and the
-// right cannon, destroyed last, decides who opens the next battle.
-TEST_F(ImpactTest, OneShotDestroysBothCannons) {
-    g->play([&] {
-        game->gCanRX = 52; // areas (20..60) and (32..72)
-        game->drawRightCannon();
-    });
-    const size_t logBefore = g->host->log().size();
-    EXPECT_EQ(impact(1, 45, groundRow - 5), (std::vector<int64_t>{129, 131, 131}));
-    EXPECT_TRUE(game->gLCanDead && game->gRCanDead && game->gBattleOver);
-    EXPECT_EQ(game->gKilled, 2);
-    EXPECT_EQ(std::make_pair(game->gScoreL, game->gScoreR), std::make_pair(int64_t{-20 + 10}, int64_t{0}));
-    int64_t flashes = 0; // each explosion inverts its oval 12 times, pausing 2 x gBallDelay after each
-    for (size_t i = logBefore; i < g->host->log().size(); ++i)
-        if (g->host->log()[i].op == HostOp::spin && g->host->log()[i].arg == 2 * 540)
-            flashes += g->host->log()[i].count;
-    EXPECT_EQ(flashes, 3 * 12) << "left, then left and right";
-    for (const bool losersOut : {true, false}) {
-        game->gLosersOut = losersOut;
-        game->whoShootsNext();
-        EXPECT_EQ(game->gTurn, losersOut ? 2 : 1);
-    }
-}
-
 TEST_F(ImpactTest, ACraterUnderACannonDestroysItAndVolumeZeroSilencesEverything) {
     // The crater disc's centre lies 25 rows above B = v + 12: a burst 12 rows below the right cannon's
     // base point, outside its rectangle, erases that point.

@@ -94,10 +94,5 @@ TEST_F(ToolboxDialogs, SoundCallsReachTheHostAndWaitingSleepsUntilTheSoundEnds) 
     EXPECT_EQ(host->calls(HostOp::idle) - idles, polls + 1) << "soundDone idles on every call";
 }
 
-using ToolboxDialogsDeathTest = ToolboxDialogs;
-
-TEST_F(ToolboxDialogsDeathTest, ControlWithoutADialogIsACallerError) {
-    EXPECT_DEATH(tb.setCtlValue(ControlHandle{nullptr, 1}, 1), "a control belongs to a dialog");
-}
 
 } // namespace

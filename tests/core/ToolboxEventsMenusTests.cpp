@@ -193,12 +193,5 @@ TEST_F(ToolboxEvents, EveryChangePublishesTheCompleteStateInAscendingOrder) {
     EXPECT_TRUE(host->protocolErrors().empty());
 }
 
-using ToolboxEventsDeathTest = ToolboxEvents;
-
-TEST_F(ToolboxEventsDeathTest, ItemOutsideACreatedMenuIsACallerError) {
-    tb.getMenu(258);
-    EXPECT_DEATH(tb.checkItem(258, 6, true), "checkItem: the item lies within the menu");
-    EXPECT_DEATH(tb.disableItem(258, -1), "the item lies within the menu");
-}
 
 } // namespace

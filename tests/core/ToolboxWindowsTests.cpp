@@ -31,13 +31,6 @@ TEST_F(ToolboxWindows, ConstructionCreatesThreeHiddenWindowsAndTellsTheHostNothi
     EXPECT_TRUE(host->log().empty());
 }
 
-using ToolboxWindowsDeathTest = ToolboxWindows;
-
-TEST_F(ToolboxWindowsDeathTest, AnUndefinedWindowAborts) {
-    EXPECT_DEATH(tb.getNewWindow(259), "getNewWindow: the window number is 256, 257 or 258");
-    EXPECT_DEATH(tb.getNewWindow(0), "getNewWindow");
-    EXPECT_DEATH(tb.window(static_cast<WindowID>(259)), "window: the id names one of the three windows");
-}
 
 // Drawing lands in the current port's bitmap only, and each port keeps its own pen and text state across
 // switches: the field's wide pen and large bold text are there again after drawing in the ball-speed window.

@@ -56,22 +56,7 @@ std::string menusText(XSession& x) {
     return text;
 }
 
-// The number of game pixels the screen shows otherwise than the field's own pixels; -1 when
-// either image is missing.
-int pixelsOffScreen(XSession& x) {
-    const QImage field = x.field();
-    const QImage screen = x.fieldOnScreen();
-    if (field.isNull() || screen.isNull() || field.size() != screen.size())
-        return -1;
-    int differ = 0;
-    for (int v = 0; v < field.height(); ++v)
-        for (int h = 0; h < field.width(); ++h)
-            differ += black(field, h, v) != black(screen, h, v) ? 1 : 0;
-    return differ;
-}
-
 // The game's menus: index in the menu bar.
-constexpr int windMenu = 4;
 constexpr int rrMenu = 5;
 constexpr int battleMenu = 6;
 
@@ -180,51 +165,6 @@ TEST(EndToEnd, ABattleIsStartedAimedAndFiredWithMenusAndMouse) {
 
     // Quitting in the middle of the battle.
     quitWithKey(x, "aiming in a battle");
-}
-
-TEST(EndToEnd, TheScreenShowsTheFieldsTruePixelsOnceEachTurnHasStarted) {
-    START_SESSION(x);
-    // The pointer stays clear of the field, so that it is not part of the screen's pixels.
-    const auto park = [&x] { x.xdotool({QStringLiteral("mousemove"), QStringLiteral("1270"), QStringLiteral("1020")}); };
-    // Each windsock drawing inverts the flag; where it matches the last refresh, the refresh shows it
-    // flashed, and the next one must show the true pixels.
-    const auto expectTruePixels = [&x](const char* when) {
-        int differ = -1;
-        const bool same = XSession::waitUntil([&] { return (differ = pixelsOffScreen(x)) == 0; }, 10s);
-        EXPECT_TRUE(same) << when << ": " << differ << " game pixels differ from the field's";
-    };
-    x.chooseMenu(windMenu, 2); // GUSTY
-    ASSERT_TRUE(XSession::waitUntil([&] { return x.ready(); }, 30s));
-    const QImage first = x.field();
-    x.chooseMenu(rrMenu, 1); // NEW BATTLEFIELD
-    ASSERT_TRUE(XSession::waitUntil([&] { return x.ready() && x.field() != first; }, 60s));
-    park();
-    expectTruePixels("a new windy field");
-
-    // Two battles, each stopped at once: every start draws the windsock, and so does every new field.
-    for (const char* battle : {"the first battle", "the second battle"}) {
-        SCOPED_TRACE(battle);
-        x.chooseMenu(battleMenu, 0); // START A BATTLE
-        ASSERT_TRUE(XSession::waitUntil([&] { return battleMenusShown(x); }, 30s)) << menusText(x);
-        park();
-        expectTruePixels("its first turn");
-        const QImage aiming = x.field();
-        // STOP A BATTLE, the only item offered; during a battle the keyboard walks only the live titles
-        // (Ordnix, View, Battle).
-        x.chooseMenu(2, 0);
-        ASSERT_TRUE(XSession::waitUntil(
-            [&] {
-                const auto menus = x.menus();
-                return x.ready() && menus.count(QStringLiteral("262")) &&
-                       menus.at(QStringLiteral("262")).contains(QStringLiteral("items=[true, false]")) &&
-                       x.field() != aiming;
-            },
-            60s))
-            << menusText(x);
-        park();
-        expectTruePixels("the new field after it");
-    }
-    quitWithKey(x, "idle between windy battles");
 }
 
 TEST(EndToEnd, AboutBoxViewSizesAndQuitFromTheApplicationMenu) {

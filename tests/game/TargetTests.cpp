@@ -209,22 +209,4 @@ TEST(CrossOut, LeavesTheBitmapUnchangedAndFlashes) {
     EXPECT_EQ(game.currentWindow().port().pnMode, QuickDraw::PenMode::patCopy);
 }
 
-TEST(KeyCannon, DrawsAnIconAroundItsHubOnly) {
-    Game g;
-    Ordnix& game = g.game;
-    game.setPort(game.window(WindowID::targets));
-    game.drawKeyCannon();
-    QuickDraw::Bitmap& targets = game.window(WindowID::targets).port().bitmap;
-    int64_t inside = 0, outside = 0;
-    for (int64_t v = 0; v < targets.height(); ++v)
-        for (int64_t h = 0; h < targets.width(); ++h)
-            if (targets.pixel(h, v))
-                ++(v >= 77 && v < 96 && h >= 216 && h < 250 ? inside : outside);
-    EXPECT_GT(inside, 40);
-    EXPECT_EQ(outside, 0);
-    EXPECT_TRUE(targets.pixel(230, 85)) << "the hub";
-    EXPECT_TRUE(targets.pixel(217, 83)) << "the barrel points left";
-    EXPECT_EQ(g.blackIn(tlbr(0, 0, 322, 512)), 0) << "the field is untouched";
-}
-
 } // namespace

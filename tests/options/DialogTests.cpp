@@ -1,5 +1,4 @@
-// The outs and player-type dialogs: values shown on opening and after each click, the option recorded at the
-// radio click, "OK" ending the dialog, static items and stale clicks ignored.
+// The outs and player-type dialogs: values shown on opening and after each click, "OK" ending the dialog.
 #include "OptionsTestSupport.h"
 
 namespace {
@@ -53,87 +52,6 @@ TEST(OptionDialogs, ValuesPushedAndOptionsSetByClicks) {
         EXPECT_EQ(optionOf(s.game, c.menuItem), c.firstOn == (c.menuItem == outsItem ? 2 : 1));
         EXPECT_EQ(groupOf(s.game, c.menuItem), (RadioGroup{1, 2, c.firstOn}));
         EXPECT_TRUE(s.host->protocolErrors().empty());
-    }
-}
-
-TEST(OptionDialogs, ChoiceRecordedAtTheRadioClickBeforeOK) {
-    for (int64_t menuItem : {outsItem, playerItem}) {
-        SCOPED_TRACE(menuItem);
-        Session s;
-        const int64_t click = menuItem == outsItem ? 1 : 2; // the button that is off at start
-        bool seenOption = true;
-        int64_t seenValue = 0;
-        std::optional<int64_t> seenOpen;
-        s.host->chooseMenu(rrMenu, menuItem);
-        s.host->answerDialog(dialogOf(menuItem), {click});
-        s.host->waitForCalls(HostOp::modalDialog, 2); // the click is handled once the game waits again
-        s.host->perform("look at the options", [&](ScriptedHost& host) {
-            seenOption = optionOf(s.game, menuItem);
-            seenValue = groupOf(s.game, menuItem).value;
-            seenOpen = host.openDialogID();
-        });
-        s.host->hitItem(3);
-        s.host->quit();
-        ASSERT_TRUE(s.play());
-        EXPECT_EQ(seenOpen, dialogOf(menuItem)) << "the dialog was still open";
-        EXPECT_FALSE(seenOption);
-        EXPECT_EQ(seenValue, click);
-    }
-}
-
-// Clicks left from an earlier dialog or offered while none is open never answer the next dialog.
-TEST(OptionDialogs, StaleClicksNeverAnswerANewDialog) {
-    Session s;
-    s.host->chooseMenu(256, 1); // the About box takes the first click; the second is left over
-    s.host->answerDialog(1001, {1, 1});
-    s.host->chooseMenu(rrMenu, outsItem);
-    s.host->answerDialog(1000, {3});
-    s.host->waitForMenuPoll();
-    s.host->hitItem(2);
-    s.host->chooseMenu(rrMenu, playerItem);
-    s.host->answerDialog(1002, {3});
-    s.host->quit();
-    ASSERT_TRUE(s.play());
-    ASSERT_EQ(s.host->dialogs().size(), 2u);
-    EXPECT_EQ(s.host->dialogs()[0].hits, std::vector<int64_t>{3});
-    EXPECT_EQ(s.host->dialogs()[1].hits, std::vector<int64_t>{3});
-    EXPECT_TRUE(s.game.gLosersOut && s.game.gRambo);
-}
-
-// A click made on the field right before a screen's command (nothing reads the button in between) is not a
-// press on that screen: the ball speed and target values screens stay open although it lies on their "OK",
-// and the field editor neither paints where it lies nor cancels.
-TEST(OptionScreens, AClickJustBeforeAScreenOpensIsForgotten) {
-    struct Case {
-        const char* name;
-        int64_t menu, item;
-        WindowID window;
-        int64_t h, v; // on "OK" of the screen, or in the editor's painting band and on its "CANCEL"
-    };
-    const Case cases[] = {{"ball speed", rrMenu, 6, WindowID::ballSpeed, 240, 120},
-                          {"target values", 259, 5, WindowID::targets, 375, 272},
-                          {"painting", 262, 1, WindowID::field, 200, 150},
-                          {"painting, on CANCEL", 262, 1, WindowID::field, 340, 295}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Session s;
-        const bool editor = c.window == WindowID::field;
-        if (editor)
-            s.host->chooseMenu(258, 5); // "DO IT YOURSELF"
-        s.host->waitForMenuPoll();
-        s.host->clickAt(c.window, c.h, c.v);
-        s.host->chooseMenu(c.menu, c.item);
-        s.host->waitUntil("the screen polls", [&](const ScriptedHost& h) {
-            return editor ? h.cursor() == CursorKind::cross : h.windowShown(c.window);
-        });
-        s.host->waitForCalls(HostOp::button, 3);
-        s.host->endScenario();
-        ASSERT_TRUE(s.play());
-        EXPECT_TRUE(editor || s.host->windowShown(c.window)) << "the screen is still open";
-        EXPECT_EQ(s.game.gBallDelay, 540) << "\"OK\" of the ball speed screen was not pressed";
-        EXPECT_FALSE(s.game.gCancelled);
-        EXPECT_TRUE(!editor || options_test::allWhite(s.bitmap(WindowID::field), options_test::tlbr(100, 190, 275, 210)))
-            << "no ground painted";
     }
 }
 

@@ -1,5 +1,5 @@
-// The Do-It-Yourself field editor: its buttons, cancelling in every phase, cannons and buildings placed with
-// clamped outlines and refused overlaps, trees planted last. (Painting itself: tests/game.)
+// The Do-It-Yourself field editor: its buttons, cancelling in every phase, cannons and buildings placed on
+// their foundations. (Painting itself: tests/game.)
 #include "OptionsTestSupport.h"
 
 namespace {
@@ -117,74 +117,6 @@ TEST(FieldEditor, CannonsOnlyThenSolidGround) {
     }
 }
 
-// The left hospital's outline follows the mouse clamped to v 40..240, h 10..190, flashing its frame only. With
-// the left cannon over columns 80..119, a click places the hospital where its 29 columns miss the cannon's;
-// elsewhere a cross flashes inside the outline, nothing is placed, and the outline goes on to a free spot.
-TEST(FieldEditor, LeftHospitalOutlineAndPlacement) {
-    const std::tuple<int64_t, int64_t, Rect, bool> cases[] = {
-        {500, 100, tlbr(100, 190, 136, 219), true},  {100, 280, tlbr(240, 100, 276, 129), false},
-        {0, 0, tlbr(40, 10, 76, 39), true},          {51, 100, tlbr(100, 51, 136, 80), true},
-        {52, 100, tlbr(100, 52, 136, 81), false},    {119, 100, tlbr(100, 119, 136, 148), false},
-        {120, 100, tlbr(100, 120, 136, 149), true},
-    };
-    for (const auto& [h, v, outline, placed] : cases) {
-        SCOPED_TRACE(::testing::Message() << "(h " << h << ", v " << v << ")");
-        Session s;
-        ScriptedHost& host = *s.host;
-        startEditor(host, true, false, false);
-        pressAll(host, cannons(100, 200, 400, 200) + Presses{{leftButtonH, buttonV}});
-        const Rect area = outline.insetBy(-2, -2);
-        std::vector<std::string> before, after, shown, crossShown;
-        Rect placedAtFirst{}, sectAtFirst{};
-        host.perform("note the pixels", [&](ScriptedHost&) {
-            flashes(s.bitmap(field), area);
-            before = s.bitmap(field).dump(area);
-        });
-        host.moveMouse(field, h, v);
-        host.waitTicks(1);
-        host.perform("look at the outline", [&](ScriptedHost&) {
-            shown = flashes(s.bitmap(field), area);
-            after = s.bitmap(field).dump(area);
-        });
-        host.pressAt(field, h, v);
-        host.waitTicks(1);
-        host.perform("look inside", [&](ScriptedHost&) {
-            crossShown = flashes(s.bitmap(field), outline.insetBy(1, 1));
-            placedAtFirst = s.game.gLHospRect;
-            sectAtFirst = s.game.gSect;
-        });
-        host.release();
-        host.waitTicks(2);
-        if (!placed)
-            press(host, field, 160, 120); // a free spot
-        press(host, field, placeCancelH, buttonV);
-        host.quit();
-        ASSERT_TRUE(s.play());
-
-        EXPECT_EQ(after, before) << "the outline leaves the pixels as they were";
-        std::vector<std::string> frame; // '#' on the outline's one-pixel frame
-        for (int64_t y = area.top; y < area.bottom; ++y) {
-            frame.emplace_back();
-            for (int64_t x = area.left; x < area.right; ++x)
-                frame.back() += outline.contains({x, y}) && !outline.insetBy(1, 1).contains({x, y}) ? '#' : '.';
-        }
-        EXPECT_EQ(shown, frame);
-        int64_t crossMarks = 0;
-        for (const std::string& row : crossShown)
-            crossMarks += std::count(row.begin(), row.end(), '#');
-        if (placed) {
-            EXPECT_EQ(placedAtFirst, outline);
-            EXPECT_EQ(crossMarks, 0);
-            EXPECT_EQ(sectAtFirst, Rect{});
-        } else {
-            EXPECT_EQ(placedAtFirst, Rect{});
-            EXPECT_GE(crossMarks, 60) << "two diagonals across the outline's 34 inner rows";
-            EXPECT_EQ(sectAtFirst, tlbr(187, std::max<int64_t>(outline.left, 80), 209, std::min<int64_t>(outline.right, 120)));
-            EXPECT_EQ(s.game.gLHospRect, tlbr(120, 160, 156, 189));
-        }
-    }
-}
-
 // Posts are refused over their side's cannon or hospital; a post over both is tested against the hospital last.
 TEST(FieldEditor, BuildingsStandOnFoundationsUnderOpenSky) {
     Session s;
@@ -217,72 +149,6 @@ TEST(FieldEditor, BuildingsStandOnFoundationsUnderOpenSky) {
         EXPECT_TRUE(allWhite(s.bitmap(field), tlbr(20, r.left, r.top, r.right))) << "sky above it";
         EXPECT_TRUE(allBlack(s.bitmap(field), tlbr(r.top + 36, r.left, 280, r.right))) << "foundation below it";
         EXPECT_GT(blackCount(s.bitmap(field), r), 100) << "the building";
-    }
-}
-
-TEST(FieldEditor, TreesArePlantedLast) {
-    for (int32_t seed : {2, 26}) { // their draws reach both ends of the count
-        SCOPED_TRACE(seed);
-        Session s(seed);
-        runEditor(s, true, false, true,
-                  cannons(150, 200, 350, 180) + Presses{{leftButtonH, buttonV}, {60, 150}, {rightButtonH, buttonV}, {420, 160}});
-        const Ordnix& g = s.game;
-        EXPECT_TRUE(g.gNumTrees >= 5 && g.gNumTrees <= 14) << g.gNumTrees; // trees 2..n
-        EXPECT_EQ(g.gTree, 1);
-        for (int64_t i = 2; i <= g.gNumTrees; ++i) {
-            const Rect t = g.gTreeRect[static_cast<size_t>(i)];
-            for (const Rect& r : {g.gCanLRect, g.gCanRRect, g.gLHospRect, g.gRHospRect})
-                EXPECT_FALSE(tlbr(0, t.left, 300, t.right).intersection(r).has_value()) << "tree " << i;
-            EXPECT_GT(blackCount(s.bitmap(field), t), 100) << "tree " << i << " is filled";
-        }
-        // The watch while the trees are planted, after the cross of the editor.
-        const auto& cursors = s.host->cursorChanges();
-        EXPECT_EQ(std::vector<CursorKind>(std::find(cursors.begin(), cursors.end(), CursorKind::cross), cursors.end()),
-                  (std::vector<CursorKind>{CursorKind::cross, CursorKind::watch, CursorKind::arrow}));
-    }
-}
-
-// Presses anywhere, in every phase, never place an object outside its range or over a forbidden rectangle, and
-// "CANCEL" always ends the editor.
-TEST(FieldEditor, RandomPressesKeepObjectsInTheirHalves) {
-    RandomCoordinates coordinate("in the field editor");
-    SCOPED_TRACE(::testing::Message() << "seed " << coordinate.seed);
-    for (int run = 0; run < 6; ++run) {
-        SCOPED_TRACE(run);
-        Session s(static_cast<int32_t>(coordinate(0, 0x7FFFFFFF)));
-        s.host->setIdleMicroseconds(2000); // fewer polls per tick keep the run short
-        startEditor(*s.host, true, true, run % 2 == 0);
-        for (int n = 0; n < 60; ++n) {
-            int64_t h = coordinate(-50, 560);
-            int64_t v = n % 9 == 0 ? coordinate(-(int64_t{1} << 40), int64_t{1} << 40) : coordinate(-50, 360);
-            if (n % 3 == 0) // the placing phases' buttons come up often
-                v = buttonV, h = n % 2 == 0 ? leftButtonH : rightButtonH;
-            if (v >= 280 && v <= 310 && h >= 220 && h <= 380)
-                v = 200; // "CONTINUE" and the "CANCEL"s are left for the end
-            press(*s.host, field, h, v);
-        }
-        // "CONTINUE" while painting or "CANCEL" while placing, then "CANCEL" at the cannon's button.
-        s.host->waitTicks(1);
-        press(*s.host, field, placeCancelH, buttonV);
-        press(*s.host, field, placeCancelH, buttonV);
-        s.host->quit();
-        ASSERT_TRUE(s.play()) << "the editor ended and no battle started";
-        const Ordnix& g = s.game;
-        EXPECT_TRUE(g.gCancelled);
-        const std::tuple<Rect, int64_t, int64_t, int64_t, std::vector<Rect>> placedObjects[] = {
-            {g.gLHospRect, g.gHospLLeft, 10, 190, {g.gCanLRect}},
-            {g.gRHospRect, g.gHospRLeft, 297, 480, {g.gCanRRect}},
-            {g.gLPostRect, g.gPostLLeft, 10, 190, {g.gCanLRect, g.gLHospRect}},
-            {g.gRPostRect, g.gPostRLeft, 297, 480, {g.gCanRRect, g.gRHospRect}}};
-        for (const auto& [rect, left, low, high, forbidden] : placedObjects) {
-            if (rect == Rect{})
-                continue; // not placed
-            EXPECT_TRUE(left >= low && left <= high) << left;
-            EXPECT_TRUE(rect.top >= 40 && rect.top <= 240) << rect.top;
-            for (const Rect& r : forbidden)
-                EXPECT_FALSE(tlbr(0, rect.left, 300, rect.right).intersection(r).has_value());
-        }
-        expectMenusEnabled(*s.host, true);
     }
 }
 

@@ -1,5 +1,5 @@
-// Whole battles on fields made by hand, with the options of the option screens in force: edited target
-// values, the outs rule and the player type.
+// A whole battle on a field made by hand, with the options of the option screens in force: edited target
+// values and the outs rule.
 #include "OptionsTestSupport.h"
 
 namespace {
@@ -55,33 +55,6 @@ TEST(HandMadeBattle, ScoredWithTheEditedValueThenOpenedByTheOutsRule) {
         EXPECT_TRUE(notice);
         EXPECT_EQ(opener, losersOut ? 2 : 1);
         EXPECT_TRUE(s.host->protocolErrors().empty());
-    }
-}
-
-TEST(HandMadeBattle, AFelledTreeScoresByThePlayerType) {
-    // With the right cannon at the right end, every right-hand tree stands in columns 280..451, in
-    // the path of the level ball, which fells the first one it meets and lands there.
-    for (bool rambo : {true, false}) {
-        SCOPED_TRACE(rambo ? "Rambo Fan Club" : "Sierra Club");
-        Session s(99);
-        ScriptedHost& host = *s.host;
-        host.chooseMenu(261, 5);
-        host.answerDialog(1002, {rambo ? 1 : 2, 3});
-        levelShotOnHandMadeField(host, 490, true);
-        int64_t scoreAfterShot = 0;
-        host.waitForMenuPoll(); // the right player aims: the battle goes on
-        host.perform("look at the score", [&](ScriptedHost&) { scoreAfterShot = s.game.gScoreL; });
-        host.chooseMenu(262, 2);
-        host.quit();
-        ASSERT_TRUE(s.play());
-
-        int64_t felled = 0;
-        for (int64_t i = 2; i <= s.game.gNumTrees; ++i)
-            felled += s.game.gTreeDown[static_cast<size_t>(i)] ? 1 : 0;
-        EXPECT_GE(felled, 1);
-        EXPECT_EQ(scoreAfterShot, (rambo ? 5 : -5) * felled);
-        EXPECT_EQ(s.game.gScoreR, 0);
-        EXPECT_FALSE(s.game.gRCanDead || s.game.gLCanDead);
     }
 }
 

@@ -75,41 +75,6 @@ bool onScreen(Session& s, Script script) {
     return options_test::onScreen(s, 259, 5, targets, okH, okV, script);
 }
 
-// A press on a slider belongs to it until release: dragged past either end it stops there, and it neither moves
-// another slider it crosses nor presses a button, beeps outside the field rectangle or closes the screen. A press
-// on "Default Settings" dragged onto a slider leaves the slider alone.
-TEST(TargetValues, DragsBelongToTheSliderTheyStartOn) {
-    struct Case {
-        int64_t h0, v0, h1, v1, row, value;
-    };
-    const Case cases[] = {
-        {row(2).left + 40, 87, -300, 87, 2, 0},     {row(2).left + 40, 87, 900, 87, 2, 20},
-        {row(1).left + 20, 52, 700, 52, 1, 0},      {row(7).left + 40, 52, -50, 52, 7, 0},
-        {row(5).left + 10, 192, 175, 272, 5, 0},    {row(12).left + 60, 227, 375, 272, 12, -19},
-        {175, 272, row(6).left + 50, 227, 6, 20},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "drag from (h " << c.h0 << ", v " << c.v0 << ") to (h " << c.h1 << ", v " << c.v1 << ")");
-        Session s;
-        bool open = false;
-        ASSERT_TRUE(onScreen(s, [&](ScriptedHost& host) {
-            host.drag(targets, c.h0, c.v0, c.h1, c.v1, 6, 2);
-            host.waitTicks(2);
-            host.perform("look at the screen", [&](ScriptedHost& h) { open = h.windowShown(targets); });
-        }));
-        EXPECT_TRUE(open);
-        EXPECT_EQ(s.host->beeps(), 0);
-        expectValues(s.game, {{c.row, c.value}});
-        expectNumber(s.bitmap(targets), c.row, c.value);
-        const int64_t barEnd = std::clamp(c.h1, row(c.row).left, row(c.row).right - 1);
-        if (c.h0 != 175)
-            expectSlider(s.bitmap(targets), c.row, barEnd, barEnd + 1);
-        EXPECT_FALSE(s.game.window(targets).visible());
-        EXPECT_EQ(s.game.currentWindow().id(), WindowID::field);
-        EXPECT_TRUE(s.host->protocolErrors().empty());
-    }
-}
-
 TEST(TargetValues, PressAlongASliderSetsTheValue) {
     // Row, offset from the slider's left border and top, value.
     const std::array<int64_t, 4> cases[] = {

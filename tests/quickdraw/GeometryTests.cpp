@@ -1,4 +1,4 @@
-// Value types: Point, Rect, Pattern, PenMode, Style.
+// Value types: Point, Rect, Pattern.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -44,27 +44,4 @@ TEST(Pattern, NamedRowsMostSignificantBitFirstWrappingEverywhere) {
             ASSERT_EQ(diagonal.bit(x, y), ((x - y) & 7) == 0) << x << "," << y;
     EXPECT_EQ(diagonal.bit(kMin, kMin), diagonal.bit(0, 0));
     EXPECT_EQ(diagonal.bit(kMax, kMax), diagonal.bit(7, 7));
-}
-
-TEST(PatternDeathTest, OtherThanEightBytesIsAPreconditionFailure) {
-    EXPECT_DEATH(Pattern({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), "8 row bytes");
-    const std::vector<uint8_t> nine(9, 0);
-    EXPECT_DEATH(Pattern{std::span<const uint8_t>(nine)}, "8 row bytes");
-    EXPECT_DEATH(Pattern{std::span<const uint8_t>()}, "8 row bytes");
-}
-
-TEST(PenModeAndStyle, RawValues) {
-    const std::vector<PenMode> inOrder = {PenMode::patCopy,    PenMode::patOr,    PenMode::patXor,    PenMode::patBic,
-                                          PenMode::notPatCopy, PenMode::notPatOr, PenMode::notPatXor, PenMode::notPatBic};
-    for (size_t i = 0; i < inOrder.size(); ++i)
-        EXPECT_EQ(fromRaw<PenMode>(static_cast<int64_t>(i) + 8), inOrder[i]) << i;
-    for (int64_t raw : {kMin, int64_t{-1}, int64_t{7}, int64_t{16}, kMax})
-        EXPECT_FALSE(fromRaw<PenMode>(raw).has_value()) << raw;
-    const std::vector<Style> bits = {Style::bold, Style::italic, Style::underline, Style::outline, Style::shadow};
-    for (size_t i = 0; i < bits.size(); ++i)
-        EXPECT_EQ(bits[i].rawValue, 1 << i);
-    const Style boldOutline{Style::bold, Style::outline};
-    EXPECT_EQ(boldOutline.rawValue, 9);
-    EXPECT_TRUE(boldOutline.contains(Style::outline) && !boldOutline.contains(Style::italic));
-    EXPECT_EQ(std::make_pair(FontID::systemFont, FontID::applFont), std::make_pair(int64_t{0}, int64_t{1}));
 }

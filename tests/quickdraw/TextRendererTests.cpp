@@ -124,24 +124,6 @@ TEST(TextRender, MissingFontGivesBlankTextWithAdvancesAndOneMessage) {
     EXPECT_EQ(err.find(message, err.find(message) + 1), std::string::npos) << err;
 }
 
-TEST(TextRender, SizesAndUtf8Decoding) {
-    EXPECT_EQ(TextRenderer::effectiveSize(0), 12);
-    EXPECT_EQ(TextRenderer::effectiveSize(9), 9);
-    EXPECT_EQ(TextRenderer::effectiveSize(-3), TextRenderer::minSize);
-    EXPECT_EQ(TextRenderer::effectiveSize(kMax), TextRenderer::maxSize);
-    const std::vector<std::pair<std::string, std::u32string>> cases = {
-        {"", U""}, {"\xC3\xA9t\xE2\x80\xA6\xF0\x9F\x92\xA3", U"\u00E9t\u2026\U0001F4A3"},
-        {"a\x80" "b", U"a\uFFFDb"},                        // stray continuation byte
-        {"\xC0\x80", U"\uFFFD\uFFFD"},                      // overlong NUL
-        {"\xED\xA0\x80", U"\uFFFD\uFFFD\uFFFD"},            // surrogate
-        {"\xF4\x90\x80\x80", U"\uFFFD\uFFFD\uFFFD\uFFFD"}, // beyond U+10FFFF
-        {"\xE2\x80", U"\uFFFD\uFFFD"},                      // truncated at the end
-        {"\xFF" "A", U"\uFFFDA"},
-    };
-    for (const auto& [in, out] : cases)
-        EXPECT_EQ(TextRenderer::decodeUtf8(in), out) << testing::PrintToString(in);
-}
-
 TEST(TextDrawing, StringWidthMatchesPenMovementInEveryFaceAndSize) {
     Canvas canvas(200, 60);
     const std::string text = "Powder 12, Angle 45! \xC3\xA9";
@@ -187,28 +169,6 @@ TEST(TextDrawing, DrawsEachStyledGlyphsBlackPixelsAtThePen) {
         EXPECT_EQ(canvas.rows(), expected.rows()) << "drawn twice: still set, never inverted";
         canvas.qd.penNormal(), canvas.qd.paintRect(canvas.port.portRect), canvas.qd.drawString("Ag");
         EXPECT_EQ(canvas.black(), 200 * 60) << "white glyph pixels leave black alone";
-    }
-}
-
-// Pairs of settings that draw the same pixels and leave the pen in the same place.
-TEST(TextDrawing, SettingsThatDrawAlike) {
-    using Setup = std::function<void(QuickDrawContext&)>;
-    const std::vector<std::tuple<std::string, Setup, Setup>> cases = {
-        {"size 0 is 12", [](QuickDrawContext& qd) { qd.textSize(0); }, [](QuickDrawContext& qd) { qd.textSize(12); }},
-        {"italic, underline, shadow and font numbers have no effect",
-         [](QuickDrawContext& qd) { qd.textFace(Style{Style::italic, Style::underline, Style::shadow}); qd.textFont(FontID::applFont); },
-         [](QuickDrawContext&) {}},
-        {"huge sizes clamp", [](QuickDrawContext& qd) { qd.textSize(kMax); }, [](QuickDrawContext& qd) { qd.textSize(TextRenderer::maxSize); }},
-        {"negative sizes clamp", [](QuickDrawContext& qd) { qd.textSize(-40); }, [](QuickDrawContext& qd) { qd.textSize(TextRenderer::minSize); }},
-    };
-    for (const auto& [name, a, b] : cases) {
-        Canvas first(200, 60), second(200, 60);
-        a(first.qd), b(second.qd);
-        for (Canvas* c : {&first, &second})
-            c->qd.moveTo(5, 40), c->qd.drawString("Ordnix 0:12");
-        EXPECT_TRUE(first.black() > 0 || name.find("clamp") != std::string::npos) << name;
-        EXPECT_EQ(first.rows(), second.rows()) << name;
-        EXPECT_EQ(first.port.pnLoc, second.port.pnLoc) << name;
     }
 }
 

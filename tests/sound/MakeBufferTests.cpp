@@ -5,15 +5,6 @@
 
 namespace {
 
-TEST(MakeBuffer, InputsThatGiveNoFrameGiveNoBuffer) {
-    for (size_t size = 0; size < 9; ++size)
-        EXPECT_FALSE(SoundPlayer::makeBuffer(std::vector<uint8_t>(size, 0x01)).has_value()) << size << " bytes";
-    const std::vector<uint8_t> ten(10, 0x90);
-    EXPECT_FALSE(SoundPlayer::makeBuffer(soundBytes(11, 0, ten)).has_value()) << "a step longer than the sound";
-    // q = floor(65536 / (65535 * 256)) = 0 would ask for endless frames.
-    EXPECT_FALSE(SoundPlayer::makeBuffer(soundBytes(1, 65535, {1, 2, 3})).has_value()) << "a step of 0";
-}
-
 TEST(MakeBuffer, TakesTheNearestLowerSampleAtFullScaleEightTenths) {
     std::vector<uint8_t> ten, many;
     for (int i = 0; i < 10; ++i)
