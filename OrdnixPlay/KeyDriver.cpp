@@ -80,7 +80,7 @@ int64_t treesDown(const Ordnix& g) {
 }
 } // namespace
 
-KeyDriver::KeyDriver(std::shared_ptr<MacHost> inner) : inner_(std::move(inner)) {}
+KeyDriver::KeyDriver(std::shared_ptr<MacHost> inner) : ForwardingHost(std::move(inner)) {}
 
 void KeyDriver::setListener(std::function<void(const News&)> listener) {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -30,11 +30,11 @@
 #include <string>
 #include <vector>
 
-#include "MacHost.h"
+#include "ForwardingHost.h"
 
 class Ordnix;
 
-class KeyDriver : public MacHost {
+class KeyDriver : public ForwardingHost {
 public:
     enum class Key { left, right, up, down, tab, backTab, enter, space };
     struct KeyPress {
@@ -76,33 +76,17 @@ public:
         pacing_ = true;
         return inner_->tickCount();
     }
-    void spin(int64_t passes) override { inner_->spin(passes); }
     // Skips the host's wait while keys are to be clicked here and the core polls the button: the host
     // below counted them as input when they arrived and may already have seen its poll, so it could
     // sleep on them. A core pacing itself by the clock (a demo ball) waits as always.
     void idle() override;
     bool button() override;
     QuickDraw::Point mouse(const Window& in) override;
-    std::optional<int64_t> takeMenuChoice() override { return inner_->takeMenuChoice(); }
-    void setReadyForMenus(bool ready) override { inner_->setReadyForMenus(ready); }
     void flushEvents() override;
     void showWindow(const Window& window) override;
     void hideWindow(const Window& window) override;
     void menusChanged(const std::vector<MenuState>& menus) override;
-    void setCursor(CursorKind kind) override { inner_->setCursor(kind); }
     void showCursor(bool visible) override;
-    int64_t alert(int64_t id) override { return inner_->alert(id); }
-    void openDialog(const Dialog& dialog) override { inner_->openDialog(dialog); }
-    void dialogChanged(const Dialog& dialog) override { inner_->dialogChanged(dialog); }
-    int64_t modalDialog(const Dialog& dialog) override { return inner_->modalDialog(dialog); }
-    void closeDialog(const Dialog& dialog) override { inner_->closeDialog(dialog); }
-    int64_t soundVolume() override { return inner_->soundVolume(); }
-    void setSoundVolume(int64_t volume) override { inner_->setSoundVolume(volume); }
-    void playSound(int64_t id) override { inner_->playSound(id); }
-    void stopSound() override { inner_->stopSound(); }
-    bool soundDone() override { return inner_->soundDone(); }
-    void sysBeep() override { inner_->sysBeep(); }
-    double secondsSince1970() override { return inner_->secondsSince1970(); }
 
 private:
     // What a shot may change, taken as the ball leaves.
@@ -134,7 +118,6 @@ private:
     std::optional<FocusMark> mark() const;
     void tell(std::vector<std::string> said);
 
-    std::shared_ptr<MacHost> inner_;
     const Ordnix* game_ = nullptr;
     std::function<bool(int64_t)> computerPlays_;
     std::function<void(const News&)> listener_;

@@ -25,7 +25,7 @@ QuickDraw::Point centre(const QuickDraw::Rect& r) {
 }
 } // namespace
 
-PanelDriver::PanelDriver(std::shared_ptr<MacHost> inner, uint64_t seed) : inner_(std::move(inner)), seed_(seed) {}
+PanelDriver::PanelDriver(std::shared_ptr<MacHost> inner, uint64_t seed) : ForwardingHost(std::move(inner)), seed_(seed) {}
 
 void PanelDriver::setPlayer(int64_t side, Player player) {
     if (side != 1 && side != 2)

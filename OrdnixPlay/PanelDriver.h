@@ -22,12 +22,12 @@
 #include <optional>
 
 #include "ComputerPlayer.h"
-#include "MacHost.h"
+#include "ForwardingHost.h"
 #include "ShotSimulator.h"
 
 class Ordnix;
 
-class PanelDriver : public MacHost {
+class PanelDriver : public ForwardingHost {
 public:
     // Who plays one cannon: a person, or the computer at a skill.
     struct Player {
@@ -59,31 +59,9 @@ public:
         return side == 1 || side == 2 ? computerShots_[static_cast<size_t>(side - 1)].load() : 0;
     }
 
-    int64_t tickCount() override { return inner_->tickCount(); }
-    void spin(int64_t passes) override { inner_->spin(passes); }
-    void idle() override { inner_->idle(); }
     bool button() override;
     QuickDraw::Point mouse(const Window& in) override;
-    std::optional<int64_t> takeMenuChoice() override { return inner_->takeMenuChoice(); }
-    void setReadyForMenus(bool ready) override { inner_->setReadyForMenus(ready); }
-    void flushEvents() override { inner_->flushEvents(); }
-    void showWindow(const Window& window) override { inner_->showWindow(window); }
-    void hideWindow(const Window& window) override { inner_->hideWindow(window); }
     void menusChanged(const std::vector<MenuState>& menus) override;
-    void setCursor(CursorKind kind) override { inner_->setCursor(kind); }
-    void showCursor(bool visible) override { inner_->showCursor(visible); }
-    int64_t alert(int64_t id) override { return inner_->alert(id); }
-    void openDialog(const Dialog& dialog) override { inner_->openDialog(dialog); }
-    void dialogChanged(const Dialog& dialog) override { inner_->dialogChanged(dialog); }
-    int64_t modalDialog(const Dialog& dialog) override { return inner_->modalDialog(dialog); }
-    void closeDialog(const Dialog& dialog) override { inner_->closeDialog(dialog); }
-    int64_t soundVolume() override { return inner_->soundVolume(); }
-    void setSoundVolume(int64_t volume) override { inner_->setSoundVolume(volume); }
-    void playSound(int64_t id) override { inner_->playSound(id); }
-    void stopSound() override { inner_->stopSound(); }
-    bool soundDone() override { return inner_->soundDone(); }
-    void sysBeep() override { inner_->sysBeep(); }
-    double secondsSince1970() override { return inner_->secondsSince1970(); }
 
 private:
     struct Turn {
@@ -108,7 +86,6 @@ private:
     Hand handNow();
     void publishPointer(std::optional<QuickDraw::Point> p);
 
-    std::shared_ptr<MacHost> inner_;
     const Ordnix* game_ = nullptr;
     uint64_t seed_;
 

@@ -16,7 +16,7 @@ int64_t steadyMs() {
 } // namespace
 
 RemotePanel::RemotePanel(std::shared_ptr<MacHost> inner, int64_t side, std::function<int64_t()> nowMs)
-    : inner_(std::move(inner)), side_(side), nowMs_(nowMs ? std::move(nowMs) : steadyMs) {}
+    : ForwardingHost(std::move(inner)), side_(side), nowMs_(nowMs ? std::move(nowMs) : steadyMs) {}
 
 RemotePanel::Guest RemotePanel::guestLocked() const {
     if (guest_ == Guest::away && nowMs_() - leftAt_ >= Net::rejoinWindowMs)

@@ -24,11 +24,11 @@
 #include <memory>
 #include <mutex>
 
-#include "MacHost.h"
+#include "ForwardingHost.h"
 
 class Ordnix;
 
-class RemotePanel : public MacHost {
+class RemotePanel : public ForwardingHost {
 public:
     enum class Guest { awaited, present, away, replaced };
     struct Input {
@@ -55,33 +55,12 @@ public:
     // The guest's turn waits for it now: the host shows so in its own drawing.
     bool waitingForGuest() const;
 
-    int64_t tickCount() override { return inner_->tickCount(); }
-    void spin(int64_t passes) override { inner_->spin(passes); }
     // During the guest's turn the desktop's idle would sleep until the host's own input, which the
     // guest's does not wake: the wait is here instead, for the guest's input or a tick at most.
     void idle() override;
     bool button() override;
     QuickDraw::Point mouse(const Window& in) override;
-    std::optional<int64_t> takeMenuChoice() override { return inner_->takeMenuChoice(); }
-    void setReadyForMenus(bool ready) override { inner_->setReadyForMenus(ready); }
-    void flushEvents() override { inner_->flushEvents(); }
-    void showWindow(const Window& window) override { inner_->showWindow(window); }
-    void hideWindow(const Window& window) override { inner_->hideWindow(window); }
     void menusChanged(const std::vector<MenuState>& menus) override;
-    void setCursor(CursorKind kind) override { inner_->setCursor(kind); }
-    void showCursor(bool visible) override { inner_->showCursor(visible); }
-    int64_t alert(int64_t id) override { return inner_->alert(id); }
-    void openDialog(const Dialog& dialog) override { inner_->openDialog(dialog); }
-    void dialogChanged(const Dialog& dialog) override { inner_->dialogChanged(dialog); }
-    int64_t modalDialog(const Dialog& dialog) override { return inner_->modalDialog(dialog); }
-    void closeDialog(const Dialog& dialog) override { inner_->closeDialog(dialog); }
-    int64_t soundVolume() override { return inner_->soundVolume(); }
-    void setSoundVolume(int64_t volume) override { inner_->setSoundVolume(volume); }
-    void playSound(int64_t id) override { inner_->playSound(id); }
-    void stopSound() override { inner_->stopSound(); }
-    bool soundDone() override { return inner_->soundDone(); }
-    void sysBeep() override { inner_->sysBeep(); }
-    double secondsSince1970() override { return inner_->secondsSince1970(); }
 
 private:
     // The guest's state, with an away guest replaced once its window has passed; mutex_ held.
@@ -89,7 +68,6 @@ private:
     // The guest aims now and still owns its cannon.
     bool guestAims() const;
 
-    std::shared_ptr<MacHost> inner_;
     const int64_t side_;
     std::function<int64_t()> nowMs_;
     const Ordnix* game_ = nullptr;
