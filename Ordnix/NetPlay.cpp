@@ -13,6 +13,7 @@
 
 #include "AppDelegate.h"
 #include "AppHost.h"
+#include "BattleMenu.h"
 #include "LiveStream.h"
 #include "NetSession.h"
 #include "Ordnix.h"
@@ -37,21 +38,6 @@ QString reachableAddress() {
 }
 
 QString cannonName(int64_t side) { return side == 1 ? QStringLiteral("left") : QStringLiteral("right"); }
-
-bool aiming(const std::vector<MenuState>& menus) {
-    constexpr int64_t battleMenu = 262;
-    constexpr size_t stopItem = 2;
-    bool battle = false, stop = false, others = false;
-    for (const MenuState& menu : menus) {
-        if (menu.id == battleMenu) {
-            battle = menu.enabled;
-            stop = menu.enabled && menu.itemEnabled.size() > stopItem && menu.itemEnabled[stopItem];
-        } else {
-            others = others || menu.enabled;
-        }
-    }
-    return battle && stop && !others;
-}
 
 } // namespace
 
@@ -145,7 +131,7 @@ struct GuestGame::Hand {
     // pointer and the button go to the host whenever they change.
     void sample() {
         (void)display->tickCount(); // parks the thread here once the player quits
-        const bool aims = game != nullptr && net->side() != 0 && game->gTurn == net->side() && aiming(replay->menus());
+        const bool aims = game != nullptr && net->side() != 0 && game->gTurn == net->side() && BattleMenu::read(replay->menus()).aiming();
         if (!aims) {
             aimed = false;
             return;

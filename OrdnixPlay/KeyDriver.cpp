@@ -3,21 +3,14 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "BattleMenu.h"
 #include "Ordnix.h"
 
 namespace {
-constexpr int64_t battleMenu = 262;
-constexpr int64_t startBattleItem = 1;
-constexpr int64_t stopBattleItem = 2;
 constexpr int64_t handMadeTerrain = 4;
 
 using QuickDraw::Point;
 using QuickDraw::Rect;
-
-bool itemOn(const MenuState& menu, int64_t item) {
-    return item >= 0 && item < static_cast<int64_t>(menu.itemEnabled.size()) &&
-           menu.itemEnabled[static_cast<size_t>(item)];
-}
 
 Point centre(const Rect& r) { return Point((r.left + r.right) / 2, (r.top + r.bottom) / 2); }
 
@@ -309,18 +302,10 @@ void KeyDriver::menusChanged(const std::vector<MenuState>& menus) {
     inner_->menusChanged(menus);
     if (game_ == nullptr)
         return;
-    bool battleOn = false, startOn = false, stopOn = false, othersOff = true;
-    for (const MenuState& menu : menus) {
-        if (menu.id == battleMenu) {
-            battleOn = menu.enabled;
-            startOn = menu.enabled && itemOn(menu, startBattleItem);
-            stopOn = menu.enabled && itemOn(menu, stopBattleItem);
-        } else if (menu.enabled) {
-            othersOff = false;
-        }
-    }
+    const BattleMenu battle = BattleMenu::read(menus);
+    const bool battleOn = battle.battleOn, startOn = battle.startOn;
     const Ordnix& g = *game_;
-    const bool aiming = battleOn && stopOn && othersOff;
+    const bool aiming = battle.aiming();
     std::vector<std::string> said;
 
     // The core publishes its menus item by item: "START A BATTLE" going off in the Battle menu is the

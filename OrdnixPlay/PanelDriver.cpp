@@ -2,18 +2,10 @@
 
 #include <algorithm>
 
+#include "BattleMenu.h"
 #include "Ordnix.h"
 
 namespace {
-constexpr int64_t battleMenu = 262;
-constexpr int64_t startBattleItem = 1;
-constexpr int64_t stopBattleItem = 2;
-
-bool itemOn(const MenuState& menu, int64_t item) {
-    return item >= 0 && item < static_cast<int64_t>(menu.itemEnabled.size()) &&
-           menu.itemEnabled[static_cast<size_t>(item)];
-}
-
 QuickDraw::Point lerp(QuickDraw::Point a, QuickDraw::Point b, int64_t step, int64_t steps) {
     if (step >= steps)
         return b;
@@ -66,18 +58,10 @@ void PanelDriver::publishPointer(std::optional<QuickDraw::Point> p) {
 }
 
 void PanelDriver::menusChanged(const std::vector<MenuState>& menus) {
-    bool battleOffered = false, stopOffered = false, othersOff = true;
-    for (const MenuState& menu : menus) {
-        if (menu.id == battleMenu) {
-            battleOffered = menu.enabled;
-            stopOffered = menu.enabled && itemOn(menu, stopBattleItem);
-            if (menu.enabled && itemOn(menu, startBattleItem))
-                battleAtRest_ = true;
-        } else if (menu.enabled) {
-            othersOff = false;
-        }
-    }
-    aiming_ = battleOffered && stopOffered && othersOff;
+    const BattleMenu battle = BattleMenu::read(menus);
+    if (battle.startOn)
+        battleAtRest_ = true;
+    aiming_ = battle.aiming();
     if (!aiming_ && turn_) {
         turn_.reset();
         publishPointer(std::nullopt);

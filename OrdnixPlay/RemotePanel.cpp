@@ -2,12 +2,11 @@
 
 #include <chrono>
 
+#include "BattleMenu.h"
 #include "NetProtocol.h"
 #include "Ordnix.h"
 
 namespace {
-constexpr int64_t battleMenu = 262;
-constexpr size_t stopBattleItem = 2;
 
 int64_t steadyMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -81,16 +80,7 @@ bool RemotePanel::waitingForGuest() const {
 bool RemotePanel::guestAims() const { return aiming_ && guest() != Guest::replaced; }
 
 void RemotePanel::menusChanged(const std::vector<MenuState>& menus) {
-    bool battleOn = false, stopOn = false, othersOff = true;
-    for (const MenuState& menu : menus) {
-        if (menu.id == battleMenu) {
-            battleOn = menu.enabled;
-            stopOn = menu.enabled && menu.itemEnabled.size() > stopBattleItem && menu.itemEnabled[stopBattleItem];
-        } else if (menu.enabled) {
-            othersOff = false;
-        }
-    }
-    const bool aims = battleOn && stopOn && othersOff && game_ != nullptr && game_->gTurn == side_;
+    const bool aims = BattleMenu::read(menus).aiming() && game_ != nullptr && game_->gTurn == side_;
     if (aims && !aiming_) {
         // A turn starts from the guest's hand as it is now; what it sent before belongs to the last one.
         std::lock_guard guard(mutex_);
