@@ -144,37 +144,4 @@ TEST(AppHost, TicksAreSixtiethsAndTheNextEdgeIsTheFirstMicrosecondOfTheNextTick)
     }
 }
 
-TEST(AppHost, QuittingParksTheGameThreadInEveryBlockingState) {
-    const Dialog outs(1000);
-    const std::vector<std::pair<const char*, std::function<void(AppHost&)>>> cases = {
-        {"spin", [](AppHost& host) { host.spin(100'000'000); }},
-        {"idle loop", [](AppHost& host) { for (;;) host.idle(); }},
-        {"polling the button", [](AppHost& host) { while (!host.button()) host.idle(); }},
-        {"modal dialog", [outs](AppHost& host) { host.openDialog(outs); for (;;) host.modalDialog(outs); }},
-        {"alert", [](AppHost& host) { for (;;) host.alert(1001); }},
-        {"waiting for a tick",
-         [](AppHost& host) {
-             for (const int64_t start = host.tickCount(); host.tickCount() < start + 1'000'000;) host.idle();
-         }},
-    };
-    for (const auto& [state, body] : cases) {
-        CollectingHost h;
-        auto returned = std::make_shared<std::atomic<bool>>(false);
-        // The game thread parks for good: it is never joined, as in the application.
-        std::thread([host = h.host, body = body, returned] {
-            body(*host);
-            *returned = true;
-        }).detach();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        h.host->beginQuit();
-        EXPECT_TRUE(h.host->waitForGameToRest(std::chrono::seconds(60))) << state;
-        EXPECT_FALSE(returned->load()) << state;
-        EXPECT_TRUE(h.host->quitting());
-        // The interface keeps working against a parked game.
-        h.host->choose(262, 1);
-        h.host->mousePressed({1, 1});
-        h.host->dialogHit(1);
-    }
-}
-
 } // namespace

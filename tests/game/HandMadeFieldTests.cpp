@@ -30,30 +30,6 @@ struct Hand : Game {
     void paint() { play([&] { game.drawTerrain(); }); }
 };
 
-TEST(HandMadeField, BetweenBattlesTheFieldShowsOnlyTheNotice) {
-    Game g(8);
-    for (auto [menu, item] : {std::pair{259, 1}, {259, 3}, {260, 3}, {258, 5}, {261, 2}}) // targets on: still only the notice
-        g.host->chooseMenu(menu, item);
-    g.host->waitForMenuPoll();
-    g.host->quit();
-    g.run();
-    QuickDraw::GrafPort port(512, 322);
-    QuickDraw::QuickDrawContext qd(port);
-    qd.textFont(QuickDraw::FontID::systemFont);
-    qd.textFace(QuickDraw::Style::bold);
-    qd.textSize(12);
-    qd.moveTo(185, 100);
-    qd.drawString("\"Do It Yourself\" ");
-    qd.textFont(QuickDraw::FontID::applFont);
-    qd.textFace(QuickDraw::Style{});
-    qd.textSize(9);
-    qd.moveTo(85, 120);
-    qd.drawString("Next time you \"Start a Battle\" you will draw your own terrain and targets.");
-    EXPECT_EQ(g.field().dump(tlbr(20, 0, 322, 512)), port.bitmap.dump(tlbr(20, 0, 322, 512)));
-    EXPECT_EQ(g.game.gNumTrees, 0);
-    EXPECT_EQ(g.game.gNewField, 0);
-}
-
 TEST(TerrainPainting, DragPaintsGroundBelowAndSkyAboveTheMouse) {
     Hand p;
     p.drag(100, 200, 160, 150);
@@ -90,25 +66,6 @@ TEST(TerrainPainting, DragPaintsGroundBelowAndSkyAboveTheMouse) {
     EXPECT_TRUE(std::any_of(publications.begin(), publications.end(), [](const std::vector<MenuState>& menus) {
         return menus.size() == 9 && std::none_of(menus.begin(), menus.end(), [](const MenuState& m) { return m.enabled; });
     }));
-}
-
-TEST(TerrainPainting, ClearErasesAndCancelEndsCancelled) {
-    for (bool cancel : {false, true}) {
-        SCOPED_TRACE(cancel ? "CANCEL" : "CLEAR");
-        Hand p;
-        p.drag(50, 250, 450, 90);
-        p.click(cancel ? paintCancelH : clearH, buttonV);
-        if (!cancel)
-            p.click(continueH, buttonV);
-        p.paint();
-        EXPECT_EQ(p.game.gCancelled, cancel);
-        if (cancel) {
-            EXPECT_GT(p.blackIn(tlbr(200, 50, 275, 120)), 0) << "what was painted stays until the next field";
-        } else {
-            EXPECT_EQ(p.blackIn(tlbr(20, 0, 275, 512)), 0);
-            EXPECT_EQ(p.blackIn(tlbr(275, 0, 276, 512)), 512);
-        }
-    }
 }
 
 TEST(HandMadeField, PlaceCannonsPutsEachCannonWhereClickedWithinItsHalf) {

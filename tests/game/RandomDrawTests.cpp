@@ -109,49 +109,6 @@ TEST(RandomDraws, AWholeFieldWithEveryTargetAndAGustyWind) {
         }
 }
 
-// A hand-made field draws both cannon columns first (the editor then places the cannons by hand), plants its
-// trees after the buildings, and draws its wind on the first turn.
-TEST(RandomDraws, AHandMadeFieldDrawsTheCannonColumnsTheTreesThenTheFirstWind) {
-    for (int32_t seed : {5, 6, 7}) {
-        SCOPED_TRACE(seed);
-        Game g(seed);
-        ScriptedHost& h = *g.host;
-        Ordnix& game = g.game;
-        for (auto [menu, item] : {std::pair{260, 3}, {259, 1}, {259, 3}, {258, 5}}) // gusty, hospitals, trees
-            h.chooseMenu(menu, item);
-        std::optional<Draws> d;
-        h.waitForMenuPoll();
-        h.perform("read the stream ahead", [&](ScriptedHost&) { d.emplace(game); });
-        h.chooseMenu(262, 1);
-        h.waitUntil("the editor paints", [](const ScriptedHost& s) { return s.cursor() == CursorKind::cross; });
-        // "CONTINUE", each cannon's button and spot, each hospital's button and spot.
-        for (auto [column, row] : {std::pair{260, 295}, {150, 295}, {100, 200}, {380, 295}, {420, 200}, {150, 295},
-                                   {170, 100}, {380, 295}, {330, 100}}) {
-            h.moveMouse(WindowID::field, column, row);
-            h.waitTicks(1);
-            h.pressAt(WindowID::field, column, row);
-            h.waitTicks(2);
-            h.release();
-            h.waitTicks(2);
-        }
-        h.waitForMenuPoll(); // the first turn aims
-        h.endScenario();
-        g.run();
-        ASSERT_TRUE(d.has_value());
-        d->R(175), d->R(175);
-        const int64_t n = d->R(10) + 5;
-        ASSERT_EQ(game.gNumTrees, n);
-        const std::vector<Rect> forbidden{tlbr(0, 230, 300, 280), game.gCanRRect, game.gCanLRect, game.gRHospRect,
-                                          game.gLHospRect};
-        for (int64_t i = n; i >= 2; --i)
-            ASSERT_EQ(game.gTreeRect[static_cast<size_t>(i)].left, siteClear(*d, 244, i % 2 == 1 ? 12 : 256, 19, forbidden))
-                << "tree " << i;
-        const int64_t direction = d->R(2) + 1, speed = d->R(14) + 1;
-        EXPECT_EQ(std::make_pair(game.gWindDir, game.gWindSpeed), std::make_pair(direction, speed));
-        d->expectConsumedBy(game);
-    }
-}
-
 TEST(RandomDraws, GroundStepsLeftwardThenRightwardPastTheRightPlatform) {
     Game g;
     Ordnix& game = g.game;
@@ -176,85 +133,6 @@ TEST(RandomDraws, GroundStepsLeftwardThenRightwardPastTheRightPlatform) {
                 }
             }
         }
-}
-
-TEST(RandomDraws, BuildingSitesRetryUntilClearOfTheirSide) {
-    // Cannons in the middle of each side leave room on both sides of them; flat ground at row 230.
-    Game g;
-    Ordnix& game = g.game;
-    for (int64_t hospitals : {0, 1})
-        for (int32_t seed = 1; seed <= 60; ++seed) {
-            SCOPED_TRACE("hospitals " + std::to_string(hospitals) + ", seed " + std::to_string(seed));
-            game.fillRect(tlbr(230, 0, 322, 512), game.black);
-            game.gCanLRect = tlbr(200, 80, 222, 140), game.gCanRRect = tlbr(200, 340, 222, 420);
-            // Rectangles of hospitals that are off are not consulted.
-            game.gLHospRect = tlbr(0, 15, 300, 60), game.gRHospRect = tlbr(0, 280, 300, 330);
-            game.gHospitals = hospitals;
-            game.setRandSeed(seed);
-            Draws d(game);
-            std::vector<Rect> left{game.gCanLRect}, right{game.gCanRRect};
-            if (hospitals == 1) {
-                game.siteLeftHospital();
-                game.gLHospRect = tlbr(game.gHospLTop, game.gHospLLeft, game.gHospLTop + 36, game.gHospLLeft + 29);
-                game.siteRightHospital();
-                game.gRHospRect = tlbr(game.gHospRTop, game.gHospRLeft, game.gHospRTop + 36, game.gHospRLeft + 29);
-                EXPECT_EQ(game.gHospLLeft, siteClear(d, 190, 15, 29, left));
-                EXPECT_EQ(game.gHospRLeft, siteClear(d, 170, 280, 29, right));
-                EXPECT_EQ(std::make_pair(game.gHospLTop, game.gHospRTop), std::make_pair(230l - 35, 230l - 35));
-                left.push_back(game.gLHospRect);
-                right.push_back(game.gRHospRect);
-            }
-            game.siteLeftPost();
-            game.siteRightPost();
-            EXPECT_EQ(game.gPostLLeft, siteClear(d, 190, 15, 29, left));
-            EXPECT_EQ(game.gPostRLeft, siteClear(d, 170, 280, 29, right));
-            EXPECT_EQ(game.gPostLTop, 230 - 35);
-            EXPECT_EQ(game.gSect, Rect::zero) << "the passing position overlaps nothing";
-            d.expectConsumedBy(game);
-        }
-}
-
-TEST(RandomDraws, TreesCountDownFromNToTwoOddLeftEvenRight) {
-    Game g;
-    Ordnix& game = g.game;
-    for (int64_t options = 0; options < 4; ++options)
-        for (int32_t seed = 1; seed <= 40; ++seed) {
-            const int64_t hospitals = options & 1, posts = options >> 1;
-            SCOPED_TRACE("hospitals " + std::to_string(hospitals) + ", posts " + std::to_string(posts) + ", seed " +
-                         std::to_string(seed));
-            game.eraseRect(tlbr(0, 0, 350, 520));
-            game.fillRect(tlbr(240, 0, 322, 512), game.black);
-            game.gCanLRect = tlbr(200, 60, 222, 100), game.gCanRRect = tlbr(200, 400, 222, 440);
-            game.gLHospRect = tlbr(180, 120, 216, 149), game.gRHospRect = tlbr(180, 330, 216, 359);
-            game.gLPostRect = tlbr(180, 170, 216, 194), game.gRPostRect = tlbr(180, 300, 216, 324);
-            game.gHospitals = hospitals, game.gPosts = posts, game.gTrees = 1;
-            game.setRandSeed(seed);
-            Draws d(game);
-            game.plantTrees();
-
-            std::vector<Rect> forbidden{tlbr(0, 230, 300, 280), game.gCanRRect, game.gCanLRect};
-            if (hospitals == 1)
-                forbidden.insert(forbidden.end(), {game.gRHospRect, game.gLHospRect});
-            if (posts == 1)
-                forbidden.insert(forbidden.end(), {game.gRPostRect, game.gLPostRect});
-            const int64_t n = d.R(10) + 5;
-            ASSERT_EQ(game.gNumTrees, n);
-            for (int64_t i = n; i >= 2; --i) {
-                const int64_t x = siteClear(d, 244, i % 2 == 1 ? 12 : 256, 19, forbidden);
-                ASSERT_EQ(game.gTreeRect[static_cast<size_t>(i)].left, x) << "tree " << i;
-                EXPECT_EQ(game.gTreeBaseY[static_cast<size_t>(i)] - 2, 240) << "the foot stands on the ground, tree " << i;
-            }
-            d.expectConsumedBy(game);
-            EXPECT_EQ(std::make_pair(game.gTree, game.gTreeFill), std::make_pair(1l, 1l));
-            EXPECT_EQ(game.gTreePoly[1], nullptr);
-            EXPECT_EQ(game.gSect, Rect::zero);
-        }
-    // Trees off: no draw, gTree 0.
-    game.gTrees = 0, game.gTree = 7, game.gNumTrees = 0;
-    Draws d(game, 1);
-    game.plantTrees();
-    EXPECT_EQ(std::make_pair(game.gTree, game.gNumTrees), std::make_pair(0l, 0l));
-    d.expectConsumedBy(game);
 }
 
 } // namespace

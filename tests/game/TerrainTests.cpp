@@ -48,46 +48,4 @@ TEST(GeneratedGround, SurfaceStaysInTheBandWithFlatPlatformsAndSolidGround) {
         }
 }
 
-// Mended fault: a column without ground counts as standing on the bottom row, so no scan can run forever.
-TEST(GroundScan, AColumnWithoutGroundStandsOnTheBottomRow) {
-    Game g;
-    const int64_t bottom = g.field().height() - 1;
-    g.game.eraseRect(tlbr(0, 0, 350, 520));
-    EXPECT_EQ(g.game.groundRow(100), bottom);
-    EXPECT_EQ(g.game.groundRow(-5), bottom);
-    g.game.fillRect(tlbr(200, 90, 210, 110), g.game.black);
-    g.game.fillRect(tlbr(40, 90, 45, 110), g.game.black);
-    EXPECT_EQ(g.game.groundRow(100), 200) << "the scan starts at row 50";
-    // A tree planted over no ground at all still ends, standing on the bottom row.
-    g.game.eraseRect(tlbr(0, 0, 350, 520));
-    g.game.gTree = 2;
-    g.game.setRandSeed(3);
-    g.game.plantTree();
-    EXPECT_EQ(g.game.gTreeBaseY[2] - 2, bottom);
-}
-
-// Plays start-up, the given terrain with every target and gusty wind, two new battlefields, and quits.
-std::vector<uint8_t> playField(int32_t seed, int64_t terrainItem) {
-    Game g(seed);
-    for (auto [menu, item] : {std::pair<int64_t, int64_t>{258, terrainItem}, {259, 1}, {259, 2}, {259, 3}, {260, 3},
-                              {261, 2}, {261, 2}})
-        g.host->chooseMenu(menu, item);
-    g.host->quit();
-    g.run();
-    EXPECT_EQ(g.game.gNewField, 0);
-    EXPECT_GE(g.game.gNumTrees, 5);
-    EXPECT_TRUE(g.game.gLHospUp && g.game.gRHospUp && g.game.gLPostUp && g.game.gRPostUp);
-    return g.field().bits();
-}
-
-TEST(Determinism, SameSeedSameFieldForEveryTerrain) {
-    for (int64_t item = 1; item <= 4; ++item)
-        for (int32_t seed : {1, 2024, 987654321}) {
-            SCOPED_TRACE(std::string(terrainNames[item - 1]) + ", seed " + std::to_string(seed));
-            const auto first = playField(seed, item);
-            EXPECT_EQ(first, playField(seed, item));
-            EXPECT_NE(first, playField(seed + 1, item)) << "another seed moves at least the cannons";
-        }
-}
-
 } // namespace

@@ -209,29 +209,6 @@ TEST(SpokenGameTest, DialogArrowsChooseAmongTheRadioButtons) {
     }
 }
 
-// The focus mark is the view's drawing around the control, two pixels clear of it; the game's
-// picture stays as it was.
-TEST(SpokenGameTest, TheFocusMarkIsDrawnByTheViewAndNotIntoTheGamesPicture) {
-    testApplication();
-    Ordnix game(std::make_shared<ScriptedHost>());
-    const Window& field = game.window(WindowID::field);
-    ScreenView view(field);
-    view.refresh();
-    const std::vector<uint8_t> before = field.port().bitmap.snapshot();
-    view.setFocusMark(QRect(100, 285, 91, 11)); // a powder slider: columns 100..190, rows 285..295
-    QImage shown = view.grab().toImage();
-    const auto marked = [&](int h, int v) {
-        const QColor c = shown.pixelColor(h, v);
-        return c.blue() > 200 && c.red() < 50;
-    };
-    EXPECT_TRUE(marked(98, 290) && marked(192, 290) && marked(150, 283) && marked(150, 297));
-    EXPECT_FALSE(marked(101, 290) || marked(150, 286) || marked(95, 290) || marked(150, 280));
-    EXPECT_EQ(field.port().bitmap.snapshot(), before);
-    view.setFocusMark(QRect());
-    shown = view.grab().toImage();
-    EXPECT_FALSE(marked(98, 290));
-}
-
 // The keys a Qt key event stands for; Ctrl and Alt chords stay the menus'.
 TEST(SpokenGameTest, QtKeysMapToTheGamesKeys) {
     using P = std::optional<KeyDriver::KeyPress>;

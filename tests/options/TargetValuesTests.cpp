@@ -118,47 +118,4 @@ TEST(TargetValues, PressesOffTheSlidersChangeNothingAndBeepOutsideTheFieldRectan
     }
 }
 
-TEST(TargetValues, DraggingWithinOneStepRedrawsTheBarOnlyAndDefaultSettingsRestoresAll) {
-    Session s;
-    const Row r = row(2);
-    const int64_t markH = r.boxLeft + 27, markV = r.top + 2; // inside row 2's number box, clear of the digits
-    bool markAfterSameStep = false, markAfterNextStep = true;
-    std::map<int64_t, int64_t> moved;
-    ASSERT_TRUE(onScreen(s, [&](ScriptedHost& host) {
-        host.perform("mark the number box", [&](ScriptedHost&) { s.bitmap(targets).setPixel(markH, markV, true); });
-        host.pressAt(targets, r.left + 40, r.top + 7); // columns 89..92 all mean 10, the value shown
-        for (int64_t dh : {42, 43}) {
-            host.waitTicks(2);
-            host.moveMouse(targets, r.left + dh, r.top + 7);
-        }
-        host.waitTicks(2);
-        host.perform("look at the mark", [&](ScriptedHost&) { markAfterSameStep = s.bitmap(targets).pixel(markH, markV); });
-        host.moveMouse(targets, r.left + 44, r.top + 7); // the next step: 11
-        host.waitTicks(2);
-        host.release();
-        host.waitTicks(2);
-        host.perform("look again", [&](ScriptedHost&) {
-            markAfterNextStep = s.bitmap(targets).pixel(markH, markV);
-            expectValues(s.game, {{2, 11}});
-            expectNumber(s.bitmap(targets), 2, 11);
-            expectSlider(s.bitmap(targets), 2, r.left + 44, r.left + 45);
-        });
-        for (int64_t i = 1; i <= 12; ++i)
-            press(host, targets, row(i).left + 1 + (i * 37) % 80, row(i).top + 5);
-        host.perform("note the moved values", [&](ScriptedHost&) {
-            for (int64_t i = 1; i <= 12; ++i)
-                if (s.game.*valueFields[i] != row(i).defaultValue)
-                    moved[i] = s.game.*valueFields[i];
-        });
-        press(host, targets, 175, 272); // "Default Settings"
-    }));
-    EXPECT_TRUE(markAfterSameStep) << "the number is not redrawn within one step";
-    EXPECT_FALSE(markAfterNextStep) << "the number is redrawn on the next step";
-    EXPECT_EQ(moved.size(), 12u);
-    expectValues(s.game);
-    for (int64_t i = 1; i <= 12; ++i)
-        expectRowShows(s.bitmap(targets), i, row(i).defaultValue);
-    EXPECT_TRUE(allWhite(s.bitmap(targets), tlbr(263, 110, 264, 240))) << "the button shows normal again";
-}
-
 } // namespace

@@ -18,16 +18,6 @@
 
 namespace {
 
-// The pointer rests at (h, v) for a tick, then a press held for two ticks: every polling loop sees it.
-void press(ScriptedHost& host, WindowID window, int64_t h, int64_t v) {
-    host.moveMouse(window, h, v);
-    host.waitTicks(1);
-    host.pressAt(window, h, v);
-    host.waitTicks(2);
-    host.release();
-    host.waitTicks(2);
-}
-
 // A game whose core talks to a RecordingHost over a ScriptedHost.
 struct RecordedGame {
     explicit RecordedGame(int32_t seed, const std::string& path = {}) {
@@ -106,106 +96,6 @@ private:
     int64_t shots_ = 0, phase_ = 0;
     bool terrainChosen_ = false;
 };
-
-std::vector<uint8_t> pixelsOf(Ordnix& game, WindowID id) { return game.window(id).port().bitmap.bits(); }
-
-// The About box, both dialogs, both option screens, a battle on a field made in the editor whose
-// level shot destroys the right cannon, then battles with every target on each generated terrain.
-// The file on disk holds the first battle already when the second starts. The recording replays
-// headless with every checkpoint and the final pixels of all three windows equal to the original.
-TEST(RecordReplay, AWholeScriptedGameReplaysExactly) {
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("ordnix-play-" + std::to_string(::getpid()) + ".rec")).string();
-    RecordedGame g(20261206, path);
-    ScriptedHost& host = *g.host;
-    host.chooseMenu(256, 1);
-    host.answerDialog(1001, {1});
-    host.chooseMenu(261, 4); // "OUTS": "Winners Outs", OK
-    host.answerDialog(1000, {1, 3});
-    host.chooseMenu(261, 5); // "PLAYER TYPE": "Rambo Fan Club", OK
-    host.answerDialog(1002, {1, 3});
-    host.chooseMenu(259, 5); // target values: move one slider, "OK"
-    host.waitForWindowShown(WindowID::targets);
-    host.waitForCalls(HostOp::button, 1);
-    press(host, WindowID::targets, 49 + 68, 87);
-    host.clickAt(WindowID::targets, 375, 272);
-    host.waitForWindowHidden(WindowID::targets);
-    host.chooseMenu(261, 6); // ball speed: "OK"
-    host.waitForWindowShown(WindowID::ballSpeed);
-    host.waitForCalls(HostOp::button, 1);
-    host.clickAt(WindowID::ballSpeed, 266, 137);
-    host.waitForWindowHidden(WindowID::ballSpeed);
-    // "DO IT YOURSELF": CONTINUE, place both cannons, then the left player's level shot.
-    host.chooseMenu(258, 5);
-    host.chooseMenu(262, 1);
-    host.waitUntil("the editor paints", [](const ScriptedHost& h) { return h.cursor() == CursorKind::cross; });
-    host.waitForCalls(HostOp::button, 1);
-    for (auto [h, v] : {std::pair{260, 295}, {150, 295}, {200, 266}, {380, 295}, {312, 266}})
-        press(host, WindowID::field, h, v);
-    host.waitForMenuPoll();
-    for (auto [h, v] : {std::pair{185, 290}, {117, 305}, {220, 298}})
-        press(host, WindowID::field, h, v);
-    host.waitForMenuPoll();
-    Recording early;
-    host.perform("read the file between battles", [&](ScriptedHost&) { early = RecordingReader::readFile(path); });
-    for (int64_t item : {1, 2, 3})
-        host.chooseMenu(259, item); // hospitals, command posts, trees
-    host.chooseMenu(260, 2);        // light wind
-    host.chooseMenu(264, 2);        // landslides
-    Shooter shooter(g, 7, 6);
-    ASSERT_TRUE(g.play());
-    EXPECT_TRUE(host.protocolErrors().empty());
-
-    // Every kind of impact happened: ground 129, hospital 130 (after 131), command post 131, tree 132, and
-    // the editor battle's cannon.
-    const std::set<int64_t> sounds(host.soundsPlayed().begin(), host.soundsPlayed().end());
-    for (int64_t id : {129, 130, 131, 132})
-        EXPECT_TRUE(sounds.count(id)) << "sound " << id;
-    EXPECT_EQ(g.game->gKilled != 0, true);
-    EXPECT_EQ(shooter.battlesStarted, 6);
-
-    // The battle-end chunk was on disk while the game went on.
-    ASSERT_EQ(early.chunks.empty(), false);
-    EXPECT_FALSE(early.complete);
-    ASSERT_TRUE(early.truncation.has_value());
-
-    const Recording recording = RecordingReader::readFile(path);
-    std::filesystem::remove(path);
-    EXPECT_TRUE(recording.complete);
-    EXPECT_FALSE(recording.truncation);
-    // One start and one end per battle and the session's end; the field editor offers "START A BATTLE"
-    // again when it closes (its enableMenus), so the hand-made battle counts as two.
-    const std::vector<Checkpoint>& taken = g.recorder->checkpoints();
-    ASSERT_EQ(taken.size(), 2 * (2 + 6) + 1u);
-    for (size_t i = 0; i + 1 < taken.size(); ++i)
-        EXPECT_EQ(taken[i].kind, i % 2 == 0 ? CheckpointKind::battleStart : CheckpointKind::battleEnd) << i;
-    EXPECT_EQ(taken.back().kind, CheckpointKind::sessionEnd);
-    for (size_t i = 0; i + 1 < taken.size(); i += 2)
-        EXPECT_NE(taken[i].hash, taken[i + 1].hash) << "the field changed during battle " << i / 2;
-
-    int64_t frames = 0, lastFrameTick = -1;
-    HeadlessOptions options;
-    options.frame = [&](int64_t tick, Toolbox&) {
-        EXPECT_GT(tick, lastFrameTick);
-        lastFrameTick = tick;
-        ++frames;
-    };
-    const ReplayResult result = replayHeadless(recording, options);
-    EXPECT_EQ(result.status, ReplayResult::Status::exact) << result.message;
-    EXPECT_FALSE(result.truncation);
-    ASSERT_EQ(result.checkpoints.size(), taken.size());
-    for (size_t i = 0; i < taken.size(); ++i) {
-        EXPECT_EQ(result.checkpoints[i].recorded, taken[i]);
-        EXPECT_TRUE(result.checkpoints[i].matches()) << i;
-    }
-    ASSERT_EQ(result.windows.size(), 3u);
-    for (const ReplayResult::WindowImage& image : result.windows) {
-        EXPECT_EQ(image.pixels, pixelsOf(*g.game, image.id)) << rawValue(image.id);
-        EXPECT_EQ(image.visible, g.game->window(image.id).visible());
-    }
-    EXPECT_EQ(result.menus, host.menus());
-    EXPECT_GT(frames, 100);
-}
 
 // A short session: start-up, one battle started and stopped, then the host ends the session from
 // inside a call, as the desktop does when the window closes.

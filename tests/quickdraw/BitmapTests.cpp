@@ -61,14 +61,6 @@ TEST(Snapshot, FlashRuleComparesWithThePreviousSample) {
     }
 }
 
-TEST(GrafPort, NewPortDefaults) {
-    GrafPort port(30, 20);
-    EXPECT_EQ(std::tie(port.portRect, port.pnLoc, port.pnSize, port.pnMode, port.pnPat, port.pnVis, port.txFont, port.txSize),
-              std::make_tuple(tlbr(0, 0, 20, 30), Point(0, 0), PenSize{1, 1}, PenMode::patCopy, Pattern::black, 0,
-                              int64_t{FontID::systemFont}, 0));
-    EXPECT_TRUE(port.txFace.isEmpty() && !port.regionEdges.has_value() && port.polygon == nullptr);
-}
-
 TEST(Region, ContainsAnyCoveringSpan) {
     Region region;
     EXPECT_FALSE(region.contains(0, 0));

@@ -108,22 +108,3 @@ TEST(Shapes, LinesMatchTheBresenhamWalk) {
     }
 }
 
-TEST(Shapes, WindowKeepsExactlyTheClippedPixels) {
-    const uint32_t seed = std::random_device{}();
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    std::mt19937 rng(seed);
-    std::uniform_int_distribution<int64_t> c(-20, 20);
-    for (int i = 0; i < 800; ++i) {
-        const Rect r(c(rng), c(rng), c(rng), c(rng)), window(c(rng), c(rng), c(rng), c(rng));
-        const int64_t a = c(rng) * 20, b = c(rng) * 20, ph = c(rng) / 4 + 2, pv = c(rng) / 4 + 2;
-        const Point p(c(rng), c(rng)), q(c(rng), c(rng));
-        const Polygon polygon{{p, q, Point(c(rng), c(rng)), Point(c(rng), c(rng))}};
-        SCOPED_TRACE(describe(r) + " window " + describe(window));
-        ASSERT_EQ(Shapes::rect(r, window), clipped(Shapes::rect(r), window));
-        ASSERT_EQ(Shapes::oval(r, window), clipped(Shapes::oval(r), window));
-        ASSERT_EQ(Shapes::roundRect(r, ph * 3, pv * 3, window), clipped(Shapes::roundRect(r, ph * 3, pv * 3), window));
-        ASSERT_EQ(Shapes::arc(r, a, b, window), clipped(Shapes::arc(r, a, b), window));
-        ASSERT_EQ(Shapes::line(p, q, ph, pv, window), clipped(Shapes::line(p, q, ph, pv), window));
-        ASSERT_EQ(Shapes::polySpans(polygon, window), clipped(Shapes::polySpans(polygon), window));
-    }
-}

@@ -74,41 +74,6 @@ TEST(TextStyles, EmboldenAndOutline) {
     }
 }
 
-TEST(TextRender, GlyphBoxesBaselineAndStrokes) {
-    TextRenderer renderer;
-    ASSERT_TRUE(renderer.hasFont()) << "no face resolved for Geneva; install fonts-dejavu-core";
-    for (int64_t size : kSizes) {
-        const Glyph h = renderer.render(U'H', size);
-        for (char32_t character : std::u32string(U"AHgjpWiIl .,|@Mm1")) {
-            SCOPED_TRACE(testing::Message() << "size " << size << " U+" << std::hex << static_cast<uint32_t>(character));
-            const Glyph glyph = renderer.render(character, size);
-            expectBox(glyph, size);
-            EXPECT_EQ(glyph.height, h.height) << "one line box per size";
-            EXPECT_EQ(glyph.ascent, h.ascent);
-            EXPECT_EQ(renderer.glyph(1, size, character), glyph) << "every font number uses the same face";
-        }
-        SCOPED_TRACE(testing::Message() << "size " << size << "\n" << testing::PrintToString(rowsOf(h)));
-        // H stands on the baseline; p and g hang below it.
-        EXPECT_TRUE(anyInk(h, h.ascent - 1, h.ascent));
-        EXPECT_FALSE(anyInk(h, h.ascent, h.height));
-        EXPECT_TRUE(anyInk(renderer.render(U'p', size), h.ascent, h.height));
-        EXPECT_TRUE(anyInk(renderer.render(U'g', size), h.ascent, h.height));
-        // The origin is two columns in: H's ink lies within its advance from there.
-        EXPECT_FALSE(anyInk(h, 0, h.height, 0, 2));
-        EXPECT_FALSE(anyInk(h, 0, h.height, 2 + h.advance));
-        EXPECT_FALSE(anyInk(renderer.render(U' ', size), 0, h.height));
-        // A capital I has a column black from half the size above the baseline down to it.
-        const Glyph i = renderer.render(U'I', size);
-        bool solid = false;
-        for (int64_t x = 0; x < i.width && !solid; ++x) {
-            solid = true;
-            for (int64_t y = i.ascent - size / 2; y < i.ascent; ++y)
-                solid = solid && i.black(x, y);
-        }
-        EXPECT_TRUE(solid) << testing::PrintToString(rowsOf(i));
-    }
-}
-
 TEST(TextRender, MissingFontGivesBlankTextWithAdvancesAndOneMessage) {
     testing::internal::CaptureStderr();
     TextRenderer renderer("/nonexistent/ordnix-no-such-font.ttf");
@@ -172,30 +137,3 @@ TEST(TextDrawing, DrawsEachStyledGlyphsBlackPixelsAtThePen) {
     }
 }
 
-TEST(TextDrawing, ClipsToThePortRectAndBitmapAndCountsEveryCall) {
-    Canvas clipped(200, 60), whole(200, 60);
-    const Rect clip(12, 15, 40, 28);
-    clipped.port.portRect = clip;
-    for (Canvas* c : {&clipped, &whole})
-        c->qd.textSize(18), c->qd.moveTo(5, 30), c->qd.drawString("WWWWWWW");
-    EXPECT_EQ(clipped.port.pnLoc, whole.port.pnLoc);
-    Rows expected = whole.rows();
-    for (int64_t y = 0; y < 60; ++y)
-        for (int64_t x = 0; x < 200; ++x)
-            if (!clip.contains(Point(x, y)))
-                expected[static_cast<size_t>(y)][static_cast<size_t>(x)] = '.';
-    EXPECT_EQ(clipped.rows(), expected);
-    EXPECT_TRUE(clipped.black() > 0 && whole.black() > clipped.black());
-    // Off the bitmap up to the int64 limits: clipped silently, one change per call, also for "".
-    clipped.port.portRect = Rect(-1000, -1000, 1000, 1000);
-    const Rows before = clipped.rows();
-    const std::vector<Point> pens = {Point(-500, 30), Point(300, 30), Point(5, -40), Point(5, 200),
-                                     Point(kMin, kMin), Point(kMax - 3, kMax), Point(kMin, 30), Point(kMax, 30)};
-    for (Point pen : pens)
-        clipped.qd.moveTo(pen.h, pen.v), clipped.qd.drawString("WWWWWWW");
-    EXPECT_EQ(clipped.port.pnLoc.h, kMax) << "the pen stops at the largest coordinate instead of wrapping";
-    clipped.qd.moveTo(10, 30), clipped.qd.drawString("");
-    EXPECT_EQ(clipped.port.pnLoc, Point(10, 30));
-    EXPECT_EQ(clipped.rows(), before);
-    EXPECT_EQ(clipped.count(), 1 + static_cast<int64_t>(pens.size()) + 1);
-}

@@ -17,50 +17,6 @@ namespace {
 
 using Mode = CommandLine::Mode;
 
-TEST(CommandLine, ReadsEveryFormAndRejectsNonsense) {
-    struct Row {
-        QStringList arguments;
-        Mode mode;
-        bool error;
-        bool headless;
-        QString record, replay, finalDirectory, png, gif;
-        bool hashes;
-    };
-    const std::vector<Row> rows = {
-        {{}, Mode::play, false, false, {}, {}, {}, {}, {}, false},
-        {{"--record", "a.rec"}, Mode::play, false, false, "a.rec", {}, {}, {}, {}, false},
-        {{"replay", "a.rec"}, Mode::replay, false, false, {}, "a.rec", {}, {}, {}, false},
-        {{"replay", "a.rec", "--final", "d"}, Mode::replay, false, true, {}, "a.rec", "d", {}, {}, false},
-        {{"replay", "--png", "p", "a.rec", "--gif", "o.gif", "--hashes"}, Mode::replay, false, true, {}, "a.rec",
-         {}, "p", "o.gif", true},
-        {{"--help"}, Mode::help, false, false, {}, {}, {}, {}, {}, false},
-        // Nonsense: unknown option or command, missing or extra file, options of the wrong mode.
-        {{"--bogus"}, Mode::play, true, false, {}, {}, {}, {}, {}, false},
-        {{"play"}, Mode::play, true, false, {}, {}, {}, {}, {}, false},
-        {{"replay"}, Mode::play, true, false, {}, {}, {}, {}, {}, false},
-        {{"replay", "a", "b"}, Mode::play, true, false, {}, {}, {}, {}, {}, false},
-        {{"--record"}, Mode::play, true, false, {}, {}, {}, {}, {}, false},
-        {{"--record", "a", "--record", "b"}, Mode::play, true, false, {}, {}, {}, {}, {}, false},
-        {{"--hashes"}, Mode::play, true, false, {}, {}, {}, {}, {}, false},
-        {{"replay", "a.rec", "--record", "b"}, Mode::play, true, false, {}, {}, {}, {}, {}, false},
-    };
-    for (const Row& row : rows) {
-        const CommandLine line = CommandLine::parse(QStringList{"ordnix"} + row.arguments);
-        SCOPED_TRACE(row.arguments.join(' ').toStdString());
-        EXPECT_EQ(!line.error.isEmpty(), row.error) << line.error.toStdString();
-        if (row.error)
-            continue;
-        EXPECT_EQ(line.mode, row.mode);
-        EXPECT_EQ(line.headless(), row.headless);
-        EXPECT_EQ(line.recordFile, row.record);
-        EXPECT_EQ(line.replayFile, row.replay);
-        EXPECT_EQ(line.finalDirectory, row.finalDirectory);
-        EXPECT_EQ(line.pngDirectory, row.png);
-        EXPECT_EQ(line.gifFile, row.gif);
-        EXPECT_EQ(line.hashes, row.hashes);
-    }
-}
-
 TEST(FrameComposer, LaysTheBoxesOverTheFieldInTheirDoubleFrames) {
     // A field with its four corners black and a targets window (490 x 285, its content at field
     // column 10, row 15) black at its own corners only.

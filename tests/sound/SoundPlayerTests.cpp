@@ -77,28 +77,6 @@ size_t startOf(const std::vector<float>& output, size_t from, const std::vector<
     return heard - lead;
 }
 
-TEST_F(DiskDriver, WritesTheResampledSoundsTimesTheVolumeInOrder) {
-    {
-        SoundPlayer player;
-        ASSERT_TRUE(player.running());
-        player.setVolume(7);
-        player.play(Sounds::cannon);
-        player.play(Sounds::uhOh);
-        ASSERT_TRUE(waitUntil([&] { return player.soundDone(); }));
-        player.setVolume(2);
-        player.play(Sounds::tree);
-        ASSERT_TRUE(waitUntil([&] { return player.soundDone(); }));
-    } // closing the device flushes and closes the file
-    const std::vector<float> output = written();
-    std::vector<double> first = resampledSound(Sounds::cannon, 7); // then uh-oh with nothing between them
-    const std::vector<double> second = resampledSound(Sounds::uhOh, 7), tree = resampledSound(Sounds::tree, 2);
-    first.insert(first.end(), second.begin(), second.end());
-    size_t end = expectFrames(output, startOf(output, 0, first), first, "cannon then uh-oh at volume 7");
-    end = expectFrames(output, startOf(output, end, tree), tree, "tree at volume 2");
-    for (size_t i = end; i < output.size(); ++i)
-        ASSERT_EQ(output[i], 0.0f) << "frame " << i << " after the last sound";
-}
-
 TEST_F(DiskDriver, StopDropsThePlayingAndTheQueuedSound) {
     setenv("SDL_DISKAUDIODELAY", "10", 1);
     std::vector<double> expected = resampledSound(Sounds::building), tree = resampledSound(Sounds::tree);

@@ -57,11 +57,6 @@ void ScriptedHost::waitTicks(int64_t ticks) {
             {});
 }
 
-void ScriptedHost::waitUntilTick(int64_t tick) {
-    addStep("wait until tick " + std::to_string(tick), [tick](const ScriptedHost& h) { return h.ticks() >= tick; },
-            {});
-}
-
 void ScriptedHost::waitForMenuPoll() {
     addStep("wait until the core polls for menus", [](const ScriptedHost& h) { return h.corePollsForMenus(); }, {});
 }
@@ -74,11 +69,6 @@ void ScriptedHost::waitForWindowShown(WindowID id) {
 void ScriptedHost::waitForWindowHidden(WindowID id) {
     addStep("wait until window " + std::to_string(rawValue(id)) + " is hidden",
             [id](const ScriptedHost& h) { return !h.windowShown(id); }, {});
-}
-
-void ScriptedHost::waitForDialog(int64_t id) {
-    addStep("wait until dialog " + std::to_string(id) + " is open",
-            [id](const ScriptedHost& h) { return h.openDialogID() == id; }, {});
 }
 
 void ScriptedHost::waitForCalls(HostOp op, int64_t count) {
@@ -97,26 +87,26 @@ void ScriptedHost::waitUntil(std::string what, std::function<bool(const Scripted
 void ScriptedHost::pressAt(WindowID window, int64_t h, int64_t v) {
     addStep("press at (h " + std::to_string(h) + ", v " + std::to_string(v) + ")", {},
             [window, h, v](ScriptedHost& host) {
-                host.setMouse(window, h, v);
-                host.setButton(true);
+                host.movePointer(window, h, v);
+                host.press();
             });
 }
 
 void ScriptedHost::moveMouse(WindowID window, int64_t h, int64_t v) {
     addStep("move the mouse to (h " + std::to_string(h) + ", v " + std::to_string(v) + ")", {},
-            [window, h, v](ScriptedHost& host) { host.setMouse(window, h, v); });
+            [window, h, v](ScriptedHost& host) { host.movePointer(window, h, v); });
 }
 
 void ScriptedHost::release() {
-    addStep("release the button", {}, [](ScriptedHost& host) { host.setButton(false); });
+    addStep("release the button", {}, [](ScriptedHost& host) { host.VirtualHost::release(); });
 }
 
 void ScriptedHost::clickAt(WindowID window, int64_t h, int64_t v) {
     addStep("click at (h " + std::to_string(h) + ", v " + std::to_string(v) + ")", {},
             [window, h, v](ScriptedHost& host) {
-                host.setMouse(window, h, v);
-                host.setButton(true);
-                host.setButton(false);
+                host.movePointer(window, h, v);
+                host.press();
+                host.VirtualHost::release();
             });
 }
 
@@ -133,17 +123,10 @@ void ScriptedHost::drag(WindowID window, int64_t h0, int64_t v0, int64_t h1, int
     release();
 }
 
-void ScriptedHost::chooseMenu(int64_t menu, int64_t item) { chooseMenuRaw((menu << 16) + item); }
-
-void ScriptedHost::chooseMenuRaw(int64_t choice) {
+void ScriptedHost::chooseMenu(int64_t menu, int64_t item) {
+    const int64_t choice = (menu << 16) + item;
     addStep("choose menu " + choiceText(choice) + " when the core polls for menus",
             [](const ScriptedHost& h) { return h.corePollsForMenus(); },
-            [choice](ScriptedHost& host) { host.offerMenuChoice(choice); });
-}
-
-void ScriptedHost::chooseMenuNow(int64_t menu, int64_t item) {
-    const int64_t choice = (menu << 16) + item;
-    addStep("choose menu " + choiceText(choice) + " now", {},
             [choice](ScriptedHost& host) { host.offerMenuChoice(choice); });
 }
 
@@ -160,12 +143,8 @@ void ScriptedHost::answerDialog(int64_t id, std::vector<int64_t> items) {
     addStep(what, [id](const ScriptedHost& h) { return h.openDialogID() == id; },
             [items = std::move(items)](ScriptedHost& host) {
                 for (int64_t item : items)
-                    host.offerDialogHit(item);
+                    host.queueDialogHit(item);
             });
-}
-
-void ScriptedHost::hitItem(int64_t item) {
-    addStep("hit item " + std::to_string(item), {}, [item](ScriptedHost& host) { host.offerDialogHit(item); });
 }
 
 void ScriptedHost::perform(std::string what, std::function<void(ScriptedHost&)> action) {
@@ -178,23 +157,6 @@ void ScriptedHost::endScenario() {
         throw ScenarioEnd{};
     });
 }
-
-// ---- immediate input ----
-
-void ScriptedHost::setMouse(WindowID window, int64_t h, int64_t v) { movePointer(window, h, v); }
-
-void ScriptedHost::setMouseGlobal(QuickDraw::Point global) { movePointer(global); }
-
-void ScriptedHost::setButton(bool down) {
-    if (down)
-        press();
-    else
-        VirtualHost::release();
-}
-
-bool ScriptedHost::offerMenuChoice(int64_t choice) { return queueMenuChoice(choice); }
-
-void ScriptedHost::offerDialogHit(int64_t item) { queueDialogHit(item); }
 
 // ---- records ----
 
@@ -248,7 +210,6 @@ void ScriptedHost::callDone(const CallDetail& call) {
     switch (call.op) {
     case HostOp::takeMenuChoice:
         if (call.hasResult) {
-            delivered_.push_back(call.result);
             // The log shows the choice handed out, not the merged "nothing" of the polls before it.
             LogEntry& last = log_.back();
             if (last.count == 1)
@@ -259,13 +220,8 @@ void ScriptedHost::callDone(const CallDetail& call) {
             }
         }
         break;
-    case HostOp::showWindow:
-    case HostOp::hideWindow:
-        windowEvents_.push_back(WindowEvent{call.window->id(), call.op == HostOp::showWindow, ticks()});
-        break;
     case HostOp::menusChanged: menuPublications_.push_back(*call.menus); break;
     case HostOp::setCursor: cursors_.push_back(static_cast<CursorKind>(call.arg)); break;
-    case HostOp::alert: alerts_.push_back(AlertRecord{call.arg, call.result, call.hasResult}); break;
     case HostOp::openDialog:
         dialogs_.push_back(DialogRecord{call.arg, {call.dialog->values()}, {}, false});
         openDialog_ = dialogs_.size() - 1;
@@ -288,7 +244,6 @@ void ScriptedHost::callDone(const CallDetail& call) {
         if (call.hasResult)
             soundsPlayed_.push_back(call.arg);
         break;
-    case HostOp::stopSound: ++stops_; break;
     case HostOp::sysBeep: ++beeps_; break;
     default: break;
     }

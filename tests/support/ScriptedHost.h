@@ -92,22 +92,12 @@ public:
         int64_t tick = 0; // tick of the first merged call
         std::string text() const;
     };
-    struct WindowEvent {
-        WindowID id;
-        bool shown = false;
-        int64_t tick = 0;
-    };
     // One opened dialog: pushes[0] holds the values at openDialog, then one entry per dialogChanged.
     struct DialogRecord {
         int64_t id = 0;
         std::vector<std::map<int64_t, int64_t>> pushes;
         std::vector<int64_t> hits; // items returned by modalDialog, in order
         bool closed = false;
-    };
-    struct AlertRecord {
-        int64_t id = 0;
-        int64_t item = 0;
-        bool known = false;
     };
 
     ScriptedHost();
@@ -122,11 +112,9 @@ public:
     // ---- script steps (each appended to the script) ----
     // Waits: the following steps wait until the condition holds.
     void waitTicks(int64_t ticks); // ticks counted from when this step is next in line
-    void waitUntilTick(int64_t tick);
     void waitForMenuPoll(); // corePollsForMenus()
     void waitForWindowShown(WindowID id);
     void waitForWindowHidden(WindowID id);
-    void waitForDialog(int64_t id); // a dialog or alert with this id is open
     void waitForCalls(HostOp op, int64_t count = 1); // count more calls of op, from when next in line
     void waitUntil(std::string what, std::function<bool(const ScriptedHost&)> condition);
     // Pointer and button, positions local to the window.
@@ -139,51 +127,34 @@ public:
               int64_t ticksPerStep = 2);
     // Menus: waits for the core to poll, then queues menu << 16 | item.
     void chooseMenu(int64_t menu, int64_t item);
-    // The same with a raw choice value (for malformed choices).
-    void chooseMenuRaw(int64_t choice);
-    // Offers the choice at once: queued if the core is ready, dropped otherwise.
-    void chooseMenuNow(int64_t menu, int64_t item);
     // The quit command (menu 257, item 1), when the core polls.
     void quit();
     // Dialogs: waits until dialog or alert `id` is open, then clicks the items in order.
     void answerDialog(int64_t id, std::vector<int64_t> items);
-    // Clicks an item of whatever is open now (discarded if a dialog opens later).
-    void hitItem(int64_t item);
     // Any action on the host.
     void perform(std::string what, std::function<void(ScriptedHost&)> action);
     // Ends the run: this step throws ScenarioEnd out of the host call that reaches it.
     void endScenario();
 
-    // ---- immediate input (used by the steps; also usable before a run) ----
-    void setMouse(WindowID window, int64_t h, int64_t v);
-    void setMouseGlobal(QuickDraw::Point global);
-    void setButton(bool down); // down also remembers a press
-    bool offerMenuChoice(int64_t choice); // true when queued, false when dropped
-    void offerDialogHit(int64_t item);
+    // Offers a menu choice at once: true when queued, false when dropped.
+    bool offerMenuChoice(int64_t choice) { return queueMenuChoice(choice); }
 
     // ---- what the core did (the host's current state is VirtualHost's) ----
     const std::vector<LogEntry>& log() const { return log_; }
     int64_t calls(HostOp op) const { return callCounts_[static_cast<size_t>(op)]; }
 
-    const std::vector<WindowEvent>& windowEvents() const { return windowEvents_; }
-
     const std::vector<std::vector<MenuState>>& menuPublications() const { return menuPublications_; }
-    const std::vector<int64_t>& deliveredMenuChoices() const { return delivered_; }
 
     const std::vector<CursorKind>& cursorChanges() const { return cursors_; }
 
     const std::vector<DialogRecord>& dialogs() const { return dialogs_; }
-    const std::vector<AlertRecord>& alerts() const { return alerts_; }
 
     const std::vector<int64_t>& volumeWrites() const { return volumeWrites_; }
     const std::vector<int64_t>& soundsPlayed() const { return soundsPlayed_; } // ids that had a sound
-    int64_t stopSoundCount() const { return stops_; }
     int64_t beeps() const { return beeps_; }
 
     // Script progress.
     bool scriptDone() const { return steps_.empty(); }
-    size_t pendingSteps() const { return steps_.size(); }
-    int64_t stepsDone() const { return stepsDone_; }
     std::string nextStep() const;
 
 protected:
@@ -219,15 +190,11 @@ private:
     // records
     std::vector<LogEntry> log_;
     std::vector<int64_t> callCounts_;
-    std::vector<WindowEvent> windowEvents_;
     std::vector<std::vector<MenuState>> menuPublications_;
-    std::vector<int64_t> delivered_;
     std::vector<CursorKind> cursors_;
     std::vector<DialogRecord> dialogs_;
     std::optional<size_t> openDialog_;
-    std::vector<AlertRecord> alerts_;
     std::vector<int64_t> volumeWrites_;
     std::vector<int64_t> soundsPlayed_;
-    int64_t stops_ = 0;
     int64_t beeps_ = 0;
 };
