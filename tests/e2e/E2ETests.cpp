@@ -57,7 +57,6 @@ std::string menusText(XSession& x) {
 }
 
 // The game's menus: index in the menu bar.
-constexpr int rrMenu = 5;
 constexpr int battleMenu = 6;
 
 #define START_SESSION(x)                                                                                     \

@@ -156,9 +156,16 @@ TEST(ReplayCommand, ReplaysARecordedSessionExactlyAndRejectsDamagedFiles) {
     ASSERT_NE(firstChunk, std::string::npos);
     ASSERT_NE(secondChunk, std::string::npos) << "the battle's end closed a chunk";
 
-    std::vector<uint8_t> wrongVersion = bytes, flipped = bytes, cut(bytes.begin(), bytes.end() - 3);
+    std::vector<uint8_t> wrongVersion = bytes, header = bytes, flipped = bytes, cut(bytes.begin(), bytes.end() - 3);
     wrongVersion[8] = 7;
+    header[16] ^= 1;
     flipped[firstChunk + 16 + 5] ^= 0x10;
+    // An answer no host gives (a dialog hit on item 0) is damage too: the game would trip over it.
+    RecordingWriter impossible(RecordingReader::read(bytes).header);
+    impossible.append({HostOp::tickCount, 0, 9});
+    impossible.flush();
+    impossible.append({HostOp::modalDialog, 1000, 0});
+    impossible.finish();
     // The same stream, but the start-up clock the game read is one second later: another random seed.
     const std::vector<uint8_t> reseeded = rewrite(bytes, [](HostEvent& event) {
         if (event.op != HostOp::secondsSince1970)
@@ -178,6 +185,8 @@ TEST(ReplayCommand, ReplaysARecordedSessionExactlyAndRejectsDamagedFiles) {
     const std::vector<Case> cases = {
         {"empty", {}, 2, name + ": byte 0: not an Ordnix recording"},
         {"wrong version", wrongVersion, 2, name + ": byte 8: format version 7"},
+        {"header", header, 2, name + ": byte " + std::to_string(firstChunk - 4) + ": header checksum"},
+        {"impossible answer", impossible.bytes(), 2, "dialog item out of range"},
         {"bit flipped", flipped, 2, name + ": byte " + std::to_string(firstChunk + 16) + ": chunk checksum"},
         {"cut off", cut, 0, name + ": note: the file ends inside the chunk at byte "},
         {"reseeded", reseeded, 3, name + ": checkpoint failed: checkpoint 1 (battle start"},

@@ -9,15 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <span>
 #include <vector>
-
-// A sound in the 8-bit format: N and D big-endian, two bytes not read, then the samples.
-inline std::vector<uint8_t> soundBytes(uint16_t n, uint16_t d, const std::vector<uint8_t>& samples) {
-    std::vector<uint8_t> bytes{uint8_t(n >> 8), uint8_t(n & 0xFF), uint8_t(d >> 8), uint8_t(d & 0xFF), 0xAA, 0x55};
-    bytes.insert(bytes.end(), samples.begin(), samples.end());
-    return bytes;
-}
 
 // Step = floor(N * 65536 / (D * 256, or 1 when 0)) / 65536 samples per frame; frame i takes sample
 // min(last, floor(i * step)); 128 is silence, full scale 0.8; the output gain is volume / 7.
@@ -33,16 +25,4 @@ inline std::vector<double> resampled(const std::vector<uint8_t>& bytes, int64_t 
 
 inline std::vector<double> resampledSound(int64_t id, int64_t volume = 7) { // an embedded sound
     return resampled(*SoundPlayer::decodeBase64(Sounds::base64().at(id)), volume);
-}
-
-// Compares frame by frame from `at`, reporting the first few differences; returns the index past the last frame.
-inline size_t expectFrames(std::span<const float> actual, size_t at, const std::vector<double>& expected,
-                           const char* what) {
-    EXPECT_LE(at + expected.size(), actual.size()) << what << ": output too short";
-    size_t mismatches = 0;
-    for (size_t i = 0; i < expected.size() && at + i < actual.size(); ++i)
-        if (std::abs(actual[at + i] - expected[i]) > 1e-6 && mismatches++ < 5)
-            ADD_FAILURE() << what << ": frame " << i << " is " << actual[at + i] << ", expected " << expected[i];
-    EXPECT_EQ(mismatches, 0u) << what;
-    return at + expected.size();
 }
