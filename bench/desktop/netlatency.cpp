@@ -19,6 +19,7 @@
 
 #include <QCoreApplication>
 
+#include "BattleMenu.h"
 #include "LiveStream.h"
 #include "NetSession.h"
 #include "Ordnix.h"
@@ -30,21 +31,9 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int64_t battleMenu = 262, stopItem = 2, startItem = 1, quitMenu = 257;
+constexpr int64_t battleMenu = BattleMenu::id, stopItem = BattleMenu::stopItem, startItem = BattleMenu::startItem,
+                  quitMenu = 257;
 constexpr int guestShots = 6;
-
-bool aimingNow(const std::vector<MenuState>& menus) {
-    bool battle = false, stop = false, others = false;
-    for (const MenuState& m : menus) {
-        if (m.id == battleMenu) {
-            battle = m.enabled;
-            stop = m.enabled && m.itemEnabled.size() > stopItem && m.itemEnabled[stopItem];
-        } else {
-            others = others || m.enabled;
-        }
-    }
-    return battle && stop && !others;
-}
 
 double msSince(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
 
@@ -86,15 +75,14 @@ protected:
                 shared_.hostMs.push_back(msSince(shared_.sent));
             }
         }
-        const MenuState* battle = menu(battleMenu);
-        if (op == HostOp::takeMenuChoice && readyForMenus() && queuedMenuChoices().empty() && battle) {
-            const bool startOn = battle->enabled && battle->itemEnabled.size() > startItem && battle->itemEnabled[startItem];
-            if (startOn && game_->gNewField == 0)
+        const BattleMenu battle = BattleMenu::read(menus());
+        if (op == HostOp::takeMenuChoice && readyForMenus() && queuedMenuChoices().empty()) {
+            if (battle.startOn && game_->gNewField == 0)
                 queueMenuChoice(started_++ == 0 ? battleMenu << 16 | startItem : quitMenu << 16 | 1);
-            else if (!startOn && shared_.guestFired >= guestShots && aimingNow(menus()))
+            else if (!battle.startOn && shared_.guestFired >= guestShots && battle.aiming())
                 queueMenuChoice(battleMenu << 16 | stopItem);
         }
-        if (op != HostOp::button || game_->gTurn != 1 || !aimingNow(menus())) {
+        if (op != HostOp::button || game_->gTurn != 1 || !BattleMenu::read(menus()).aiming()) {
             if (op == HostOp::menusChanged)
                 polls_ = 0;
             return;
@@ -165,8 +153,8 @@ int main(int argc, char** argv) {
     const auto hand = [&] {
         look();
         samples.emplace_back(Clock::now(), guest.bytesReceived());
-        const bool aims = aimingNow(replay->menus()) && guestGame->gTurn == 2;
-        if (fireAt != Clock::time_point{} && aimingNow(replay->menus()) && guestGame->gTurn != 2) {
+        const bool aims = BattleMenu::read(replay->menus()).aiming() && guestGame->gTurn == 2;
+        if (fireAt != Clock::time_point{} && BattleMenu::read(replay->menus()).aiming() && guestGame->gTurn != 2) {
             // The ball has flown (and burst): the host's player aims.
             const double seconds = std::chrono::duration<double>(Clock::now() - fireAt).count();
             shotRates.push_back(static_cast<double>(guest.bytesReceived() - fireBytes) / seconds);

@@ -14,20 +14,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-bool black(const QImage& image, int h, int v) { return qGray(image.pixel(h, v)) < 128; }
-
-bool menuLine(XSession& x, const char* id, const char* start) {
-    const auto menus = x.menus();
-    const auto found = menus.find(QString::fromLatin1(id));
-    return found != menus.end() && found->second.startsWith(QString::fromLatin1(start));
-}
-
-// The left player aims: only "STOP A BATTLE" is offered and the game takes menu choices.
-bool aiming(XSession& x) {
-    return menuLine(x, "262", "enabled=true items=[false, true]") && menuLine(x, "258", "enabled=false") &&
-           menuLine(x, "ready", "true");
-}
-
 // The control panel lies under the right half of the field (elsewhere the ground there is black).
 bool rightPanelShown(const QImage& field) { return !field.isNull() && !black(field, 400, 283); }
 
@@ -41,7 +27,7 @@ TEST(EndToEnd, TheComputerAnswersTheLeftPlayersShotWithinFiveSeconds) {
     ASSERT_TRUE(x.startGame({QStringLiteral("--right"), QStringLiteral("computer:good")}));
 
     x.chooseMenu(battleMenu, 0);
-    ASSERT_TRUE(XSession::waitUntil([&] { return aiming(x) && !rightPanelShown(x.field()); }, 30s))
+    ASSERT_TRUE(XSession::waitUntil([&] { return x.aiming() && !rightPanelShown(x.field()); }, 30s))
         << "the left player's turn did not come";
     // The left player fires once: powder 15 at elevation 0 (the sliders start at column 95), "Fire". A
     // flat, weak shot falls short whatever the field, so the battle goes on to the computer's turn.
@@ -52,7 +38,7 @@ TEST(EndToEnd, TheComputerAnswersTheLeftPlayersShotWithinFiveSeconds) {
     // The computer's turn: its panel is up and the Battle menu offers "STOP A BATTLE" (the game may
     // not poll the menus yet while the computer searches its shot).
     const auto computerAims = [&] {
-        return menuLine(x, "262", "enabled=true items=[false, true]") && rightPanelShown(x.field());
+        return x.menuLine("262", "enabled=true items=[false, true]") && rightPanelShown(x.field());
     };
     ASSERT_TRUE(XSession::waitUntil(computerAims, 60s))
         << "the computer's turn did not come" << (x.field().save(QStringLiteral("e2e-no-computer.png")) ? "" : "");

@@ -15,8 +15,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-bool black(const QImage& image, int h, int v) { return qGray(image.pixel(h, v)) < 128; }
-
 // The first black row at or below row 50 in column h: the ground.
 int groundRow(const QImage& field, int h) {
     for (int v = 50; v < field.height(); ++v)
@@ -33,13 +31,6 @@ int holesInGround(const QImage& field, int ground) {
             if (!black(field, h, v))
                 ++holes;
     return holes;
-}
-
-bool battleMenusShown(XSession& x) {
-    const auto menus = x.menus();
-    return menus.count(QStringLiteral("262")) && menus.at(QStringLiteral("262")).contains(QStringLiteral("items=[false, true]")) &&
-           menus.count(QStringLiteral("258")) && menus.at(QStringLiteral("258")).startsWith(QStringLiteral("enabled=false")) &&
-           menus.count(QStringLiteral("ready")) && menus.at(QStringLiteral("ready")) == QStringLiteral("true");
 }
 
 // Whether a slider's grey bar in row v ends just before column `end`: grey (every other pixel black)
@@ -118,7 +109,7 @@ TEST(EndToEnd, ABattleIsStartedAimedAndFiredWithMenusAndMouse) {
 
     // Battle > START A BATTLE: the other menus go grey and only STOP A BATTLE is left.
     x.chooseMenu(battleMenu, 0);
-    ASSERT_TRUE(XSession::waitUntil([&] { return battleMenusShown(x); }, 30s)) << "the battle did not start\n"
+    ASSERT_TRUE(XSession::waitUntil([&] { return x.aiming(); }, 30s)) << "the battle did not start\n"
                                                                            << menusText(x);
 
     // The left player aims: powder 15 (a click on the powder slider), elevation 45 (a drag along the
@@ -152,7 +143,7 @@ TEST(EndToEnd, ABattleIsStartedAimedAndFiredWithMenusAndMouse) {
     // cannon under the ball, the battle ends with the left player scoring and "START A BATTLE" offered.
     ASSERT_TRUE(XSession::waitUntil(
         [&] {
-            if (battleMenusShown(x))
+            if (x.aiming())
                 return true;
             const auto menus = x.menus();
             return x.ready() && menus.count(QStringLiteral("262")) &&

@@ -13,20 +13,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-bool menuLine(XSession& x, const char* id, const char* start) {
-    const auto menus = x.menus();
-    const auto found = menus.find(QString::fromLatin1(id));
-    return found != menus.end() && found->second.startsWith(QString::fromLatin1(start));
-}
+bool atRest(XSession& x) { return x.menuLine("262", "enabled=true items=[true, false]") && x.ready(); }
 
-// A player aims: only "STOP A BATTLE" is offered and the game takes menu choices.
-bool aiming(XSession& x) {
-    return menuLine(x, "262", "enabled=true items=[false, true]") && menuLine(x, "258", "enabled=false") &&
-           menuLine(x, "ready", "true");
-}
-bool atRest(XSession& x) { return menuLine(x, "262", "enabled=true items=[true, false]") && menuLine(x, "ready", "true"); }
-
-bool black(const QImage& image, int h, int v) { return qGray(image.pixel(h, v)) < 128; }
 // The left panel is up (under the right half the ground stays black).
 bool leftPanelShown(const QImage& field) { return !field.isNull() && !black(field, 100, 283); }
 // The grey bar of the left panel's powder slider (row 290, from column 95) ends before column `end`.
@@ -55,7 +43,7 @@ TEST(EndToEnd, AWholeBattleIsPlayedFromTheKeyboardAfterStartingItFromTheMenuBar)
     x.key(QStringLiteral("Down"));
     pause(300ms);
     x.key(QStringLiteral("Return"));
-    ASSERT_TRUE(XSession::waitUntil([&] { return aiming(x) && leftPanelShown(x.field()); }, 30s))
+    ASSERT_TRUE(XSession::waitUntil([&] { return x.aiming() && leftPanelShown(x.field()); }, 30s))
         << "the battle did not start from the keyboard";
 
     // Powder 15, elevation 0: a flat, weak shot that falls short whatever the field.
@@ -70,12 +58,12 @@ TEST(EndToEnd, AWholeBattleIsPlayedFromTheKeyboardAfterStartingItFromTheMenuBar)
     // Turns follow until the battle ends; the person fires again with Space at each of theirs.
     int personTurns = 1;
     const auto deadline = std::chrono::steady_clock::now() + 150s;
-    XSession::waitUntil([&] { return !aiming(x); }, 10s);
+    XSession::waitUntil([&] { return !x.aiming(); }, 10s);
     while (!atRest(x) && std::chrono::steady_clock::now() < deadline) {
-        if (aiming(x) && leftPanelShown(x.field())) {
+        if (x.aiming() && leftPanelShown(x.field())) {
             ++personTurns;
             x.key(QStringLiteral("space"));
-            XSession::waitUntil([&] { return !aiming(x); }, 10s);
+            XSession::waitUntil([&] { return !x.aiming(); }, 10s);
         }
         pause(300ms);
     }
@@ -83,8 +71,8 @@ TEST(EndToEnd, AWholeBattleIsPlayedFromTheKeyboardAfterStartingItFromTheMenuBar)
     std::printf("the battle ended after %d turns of the person\n", personTurns);
 
     // The shortcuts listed in the Battle menu start and stop the next battle.
-    x.keyUntil(QStringLiteral("ctrl+b"), [&] { return aiming(x); }, 60s);
-    ASSERT_TRUE(aiming(x)) << "Ctrl+B started no battle";
+    x.keyUntil(QStringLiteral("ctrl+b"), [&] { return x.aiming(); }, 60s);
+    ASSERT_TRUE(x.aiming()) << "Ctrl+B started no battle";
     x.keyUntil(QStringLiteral("ctrl+period"), [&] { return atRest(x); }, 30s);
     EXPECT_TRUE(atRest(x)) << "Ctrl+. stopped no battle";
 

@@ -63,12 +63,6 @@ void quitAndExpectCleanExit(XSession& x, Way way, const std::string& state) {
                                            .count()));
 }
 
-bool battleReady(XSession& x) {
-    const auto menus = x.menus();
-    return menus.count(QStringLiteral("262")) && menus.at(QStringLiteral("262")).contains(QStringLiteral("items=[false, true]")) &&
-           x.ready();
-}
-
 // Opens a sheet from the menu bar, then clicks the field window beside it (blocked by the sheet), which
 // takes the keyboard away from the sheet for a moment; waits for the sheet to have it back.
 void openSheetAndClickTheField(XSession& x, int menu, int item, const QString& title) {
@@ -112,7 +106,7 @@ TEST(EndToEndQuitting, EveryWayEndsTheGameAtTheMenusWhileAimingAndInFlight) {
     };
     const auto aim = [](XSession& x) {
         x.chooseMenu(battleMenu, 0);
-        ASSERT_TRUE(XSession::waitUntil([&] { return battleReady(x); }, 30s)) << "the battle did not start";
+        ASSERT_TRUE(XSession::waitUntil([&] { return x.aiming(); }, 30s)) << "the battle did not start";
     };
     const std::vector<State> states = {
         {"idle at the menus", [](XSession&) {}, {Way::key, Way::closeButton, Way::interrupt, Way::terminate}},

@@ -18,14 +18,6 @@ using namespace std::chrono_literals;
 
 constexpr int battleMenu = 6;
 
-bool black(const QImage& image, int h, int v) { return qGray(image.pixel(h, v)) < 128; }
-
-bool aimingInABattle(XSession& x) {
-    const auto menus = x.menus();
-    return menus.count("262") && menus.at("262").contains("items=[false, true]") && menus.count("ready") &&
-           menus.at("ready") == "true";
-}
-
 QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -77,7 +69,7 @@ Headless replayHeadless(const QStringList& arguments) {
 // Starts a battle and fires one shot with the left cannon's powder at 15.
 void fireOnce(XSession& x) {
     x.chooseMenu(battleMenu, 0);
-    ASSERT_TRUE(XSession::waitUntil([&] { return aimingInABattle(x); }, 30s)) << "the battle did not start";
+    ASSERT_TRUE(XSession::waitUntil([&] { return x.aiming(); }, 30s)) << "the battle did not start";
     x.clickField(95 + 5, 290);
     ASSERT_TRUE(XSession::waitUntil(
         [&] {
@@ -88,7 +80,7 @@ void fireOnce(XSession& x) {
         << "the powder slider did not take the click";
     x.clickField(221, 298);
     std::this_thread::sleep_for(1s);
-    ASSERT_TRUE(XSession::waitUntil([&] { return aimingInABattle(x); }, 60s)) << "the turn did not pass";
+    ASSERT_TRUE(XSession::waitUntil([&] { return x.aiming(); }, 60s)) << "the turn did not pass";
 }
 
 TEST(RecordAndReplay, AQuitSessionReplaysHeadlessToItsLastScreen) {

@@ -45,8 +45,7 @@ XSession::XSession() {
         number_ = candidate;
         xvfb_.setProgram(QStandardPaths::findExecutable(QStringLiteral("Xvfb")));
         xvfb_.setArguments({display(), QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x1024x24"),
-                            QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-fbdir"),
-                            framebuffer_.path()});
+                            QStringLiteral("-nolisten"), QStringLiteral("tcp")});
         xvfb_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         xvfb_.start();
         if (!xvfb_.waitForStarted(10000))
@@ -206,10 +205,12 @@ bool XSession::keyUntil(const QString& keys, const std::function<bool()>& done, 
     }
 }
 
-bool XSession::ready() const {
+bool XSession::ready() const { return menuLine("ready", "true"); }
+
+bool XSession::menuLine(const char* id, const char* start) const {
     const auto menus = this->menus();
-    const auto found = menus.find(QStringLiteral("ready"));
-    return found != menus.end() && found->second == QStringLiteral("true");
+    const auto found = menus.find(QString::fromLatin1(id));
+    return found != menus.end() && found->second.startsWith(QString::fromLatin1(start));
 }
 
 std::map<QString, QString> XSession::menus() const {
@@ -234,48 +235,6 @@ QImage XSession::field() const {
     if (!directory_)
         return QImage();
     return QImage(directory_->path() + QStringLiteral("/dump/field.png"));
-}
-
-namespace {
-
-uint32_t bigEndian(const QByteArray& data, qsizetype at) {
-    uint32_t value = 0;
-    for (qsizetype i = 0; i < 4; ++i)
-        value = value << 8 | static_cast<uint8_t>(data.at(at + i));
-    return value;
-}
-
-} // namespace
-
-QImage XSession::fieldOnScreen() const {
-    // An XWD file: a header of big-endian 32-bit fields, a colour table of 12-byte entries, the pixels.
-    QFile file(framebuffer_.path() + QStringLiteral("/Xvfb_screen0"));
-    if (!file.open(QIODevice::ReadOnly))
-        return QImage();
-    const QByteArray data = file.readAll();
-    if (data.size() < 100)
-        return QImage();
-    const uint32_t headerSize = bigEndian(data, 0), width = bigEndian(data, 16), height = bigEndian(data, 20);
-    const uint32_t byteOrder = bigEndian(data, 28), bitsPerPixel = bigEndian(data, 44);
-    const uint32_t bytesPerLine = bigEndian(data, 48), colours = bigEndian(data, 76);
-    const qsizetype pixels = static_cast<qsizetype>(headerSize) + static_cast<qsizetype>(colours) * 12;
-    if (bitsPerPixel != 32 || data.size() < pixels + static_cast<qsizetype>(bytesPerLine) * height)
-        return QImage();
-    const auto black = [&](int x, int y) {
-        const qsizetype at = pixels + static_cast<qsizetype>(y) * bytesPerLine + static_cast<qsizetype>(x) * 4;
-        // The green byte sits in the middle either way; grey pixels are all black or all white.
-        const uint8_t green = static_cast<uint8_t>(data.at(at + (byteOrder == 0 ? 1 : 2)));
-        return green < 128;
-    };
-    QImage field(512, 322, QImage::Format_RGB32);
-    for (int v = 0; v < 322; ++v)
-        for (int h = 0; h < 512; ++h) {
-            const QPoint p = screenPoint(h, v);
-            if (p.x() < 0 || p.y() < 0 || p.x() >= static_cast<int>(width) || p.y() >= static_cast<int>(height))
-                return QImage();
-            field.setPixel(h, v, black(p.x(), p.y()) ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
-        }
-    return field;
 }
 
 bool XSession::waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {

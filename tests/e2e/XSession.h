@@ -1,8 +1,7 @@
 // XSession: a private Xvfb display with the game running on it, driven through xdotool.
 //
 // Screens are read back from the game's ORDNIX_DUMP directory (field.png, menus.txt, written once a
-// second), so every check sees what the game itself drew and published; what the screen shows is
-// read from the X server's framebuffer.
+// second), so every check sees what the game itself drew and published.
 #pragma once
 
 #include <chrono>
@@ -60,15 +59,18 @@ public:
     bool keyUntil(const QString& keys, const std::function<bool()>& done, std::chrono::milliseconds limit);
     // Whether the game polls for events in the latest dump: its menus take a choice now.
     bool ready() const;
+    // Whether menus.txt's line for `id` starts with `start`.
+    bool menuLine(const char* id, const char* start) const;
+    // A player aims: only "STOP A BATTLE" is offered, the other menus are off, and the game takes choices.
+    bool aiming() const {
+        return menuLine("262", "enabled=true items=[false, true]") && menuLine("258", "enabled=false") && ready();
+    }
 
     // The ORDNIX_DUMP directory (valid after startGame).
     QString dumpDirectory() const;
     // The dump: menus.txt as id -> line (and "ready" -> "true"/"false"), field.png as an image.
     std::map<QString, QString> menus() const;
     QImage field() const;
-    // The field as the screen shows it, one pixel per game pixel (sampled in the middle of each
-    // scale x scale square); read from the server's own framebuffer. Null when unavailable.
-    QImage fieldOnScreen() const;
     // The screen point in the middle of the menu bar, x points from the window's left edge.
     QPoint menuBarPoint(int x) const { return windowOrigin_ + QPoint(x, menuBarHeight_ / 2); }
     // The id of the first visible window whose title matches the pattern; 0 when there is none.
@@ -85,8 +87,6 @@ private:
     bool started_ = false;
     int number_ = 0;
     QProcess xvfb_;
-    // Where Xvfb keeps its framebuffer as an XWD file.
-    QTemporaryDir framebuffer_;
     std::unique_ptr<QProcess> game_;
     std::unique_ptr<QTemporaryDir> directory_;
     QPoint fieldOrigin_;
@@ -94,3 +94,6 @@ private:
     int menuBarHeight_ = 0;
     int scale_ = 1;
 };
+
+// Whether pixel (h, v) of a dumped picture is black.
+inline bool black(const QImage& image, int h, int v) { return qGray(image.pixel(h, v)) < 128; }

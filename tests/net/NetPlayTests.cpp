@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QTcpSocket>
 
+#include "BattleMenu.h"
 #include "CommandLine.h"
 #include "LiveStream.h"
 #include "NetProtocol.h"
@@ -28,7 +29,7 @@
 
 namespace {
 
-constexpr int64_t quitMenu = 257, battleMenu = 262, startItem = 1, stopItem = 2;
+constexpr int64_t quitMenu = 257;
 
 QCoreApplication& application() {
     static int argc = 1;
@@ -48,19 +49,6 @@ bool pumpUntil(Done done, std::chrono::seconds guard = std::chrono::seconds(240)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     return true;
-}
-
-bool aimingNow(const std::vector<MenuState>& menus) {
-    bool battle = false, stop = false, others = false;
-    for (const MenuState& m : menus) {
-        if (m.id == battleMenu) {
-            battle = m.enabled;
-            stop = m.enabled && m.itemEnabled.size() > stopItem && m.itemEnabled[stopItem];
-        } else {
-            others = others || m.enabled;
-        }
-    }
-    return battle && stop && !others;
 }
 
 QuickDraw::Point centre(const QuickDraw::Rect& r) {
@@ -108,7 +96,7 @@ protected:
             return;
         if (op == HostOp::takeMenuChoice && readyForMenus() && queuedMenuChoices().empty())
             choose();
-        const bool aims = aimingNow(menus());
+        const bool aims = BattleMenu::read(menus()).aiming();
         if (op == HostOp::menusChanged || !aims)
             pollsThisTurn_ = 0;
         const int64_t side = game_->gTurn;
@@ -133,18 +121,13 @@ protected:
 
 private:
     void choose() {
-        const MenuState* battle = menu(battleMenu);
-        const auto on = [battle](int64_t item) {
-            return battle && battle->enabled && battle->itemEnabled.size() > static_cast<size_t>(item) &&
-                   battle->itemEnabled[static_cast<size_t>(item)];
-        };
+        const BattleMenu battle = BattleMenu::read(menus());
         // A person sees the new field before choosing; the main loop draws it after this poll.
-        if (on(startItem) && game_->gNewField == 0)
-            queueMenuChoice(started_++ == 0 ? battleMenu << 16 | startItem : quitMenu << 16 | 1);
-        else if (on(stopItem) && shots[0] >= leftShots_)
-            queueMenuChoice(battleMenu << 16 | stopItem);
+        if (battle.startOn && game_->gNewField == 0)
+            queueMenuChoice(started_++ == 0 ? BattleMenu::id << 16 | BattleMenu::startItem : quitMenu << 16 | 1);
+        else if (battle.stopOn && shots[0] >= leftShots_)
+            queueMenuChoice(BattleMenu::id << 16 | BattleMenu::stopItem);
     }
-
     int64_t leftShots_;
     const Ordnix* game_ = nullptr;
     const RemotePanel* panel_ = nullptr;
@@ -225,7 +208,7 @@ struct GuestMachine {
     }
 
     void hand() {
-        const bool aims = aimingNow(replay->menus()) && game->gTurn == 2;
+        const bool aims = BattleMenu::read(replay->menus()).aiming() && game->gTurn == 2;
         if (!aims || firedOnTurn == turns + 1) {
             if (!aims && wasAiming)
                 ++turns;

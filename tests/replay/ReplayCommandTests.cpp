@@ -66,7 +66,8 @@ Outcome replay(const QStringList& arguments) {
 // The recording's calls and checkpoints written anew, each call changed by `change`. A note of the
 // call the session ended in is left out: the desktop's host parks the game thread in that call for
 // good instead of unwinding it, so a recording made there has none.
-std::vector<uint8_t> rewrite(const std::vector<uint8_t>& bytes, const std::function<void(HostEvent&)>& change) {
+std::vector<uint8_t> rewrite(const std::vector<uint8_t>& bytes, const std::function<void(HostEvent&)>& change,
+                             const std::vector<HostEvent>& extra = {}) {
     const Recording original = RecordingReader::read(bytes);
     RecordingWriter writer(original.header);
     RecordingCursor cursor(original);
@@ -79,6 +80,8 @@ std::vector<uint8_t> rewrite(const std::vector<uint8_t>& bytes, const std::funct
         else if (item->kind == StreamItem::Kind::checkpoint)
             writer.checkpoint(item->checkpoint);
     }
+    for (const HostEvent& event : extra)
+        writer.append(event);
     writer.finish();
     return writer.bytes();
 }
@@ -190,6 +193,8 @@ TEST(ReplayCommand, ReplaysARecordedSessionExactlyAndRejectsDamagedFiles) {
         {"bit flipped", flipped, 2, name + ": byte " + std::to_string(firstChunk + 16) + ": chunk checksum"},
         {"cut off", cut, 0, name + ": note: the file ends inside the chunk at byte "},
         {"reseeded", reseeded, 3, name + ": checkpoint failed: checkpoint 1 (battle start"},
+        {"longer than the game", rewrite(bytes, [](HostEvent&) {}, {{HostOp::sysBeep}}), 3,
+         "the game ended, the recording expected"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
