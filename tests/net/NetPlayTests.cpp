@@ -371,6 +371,7 @@ TEST(NetPlay, StrangersAreRefusedAndTheGuestsScreenFollowsTheHostsThroughADrop) 
     const int64_t turnsSeen = guest.turns + (guest.wasAiming ? 1 : 0);
     EXPECT_EQ(guest.firedOnTurn, turnsSeen) << "the guest fired on each of its turns";
     EXPECT_GE(turnsSeen, 2);
+    EXPECT_EQ(host.game->gKilled, 0) << "every shot was harmless: the host's person stopped the battle";
     EXPECT_FALSE(guest.replay->mismatch()) << *guest.replay->mismatch();
     EXPECT_EQ(guest.replay->checkpoints().size(), host.recorder->checkpoints().size());
     for (const WindowID id : allWindowIDs) {
