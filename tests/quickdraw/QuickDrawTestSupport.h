@@ -32,8 +32,6 @@ constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
 // Rect in storage order, as the documented examples write them.
 inline Rect tlbr(int64_t top, int64_t left, int64_t bottom, int64_t right) { return Rect(left, top, right, bottom); }
 
-inline std::string describe(const Rect& r) { return testing::PrintToString(r); }
-
 // The spans drawn as rows of '#' and '.' over area; a pixel listed twice is 'X'.
 inline Rows picture(const Spans& spans, const Rect& area) {
     Rows rows(static_cast<size_t>(area.height()), std::string(static_cast<size_t>(area.width()), '.'));
@@ -44,17 +42,6 @@ inline Rows picture(const Spans& spans, const Rect& area) {
                 c = c == '.' ? '#' : 'X';
             }
     return rows;
-}
-
-// Spans kept to a window: rows inside, columns cut, empties dropped.
-inline Spans clipped(const Spans& spans, const Rect& window) {
-    Spans out;
-    for (const Span& s : spans) {
-        const Span c{s.y, std::max(s.x0, window.left), std::min(s.x1, window.right)};
-        if (s.y >= window.top && s.y < window.bottom && c.x0 < c.x1)
-            out.push_back(c);
-    }
-    return out;
 }
 
 // The host's view, taken under the lock as the host takes it.
