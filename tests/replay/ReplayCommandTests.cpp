@@ -36,6 +36,19 @@ void writeBytes(const QString& path, const std::vector<uint8_t>& bytes) {
                                                               static_cast<std::streamsize>(bytes.size()));
 }
 
+// A stream whose text is kept in memory.
+struct Captured {
+    char* text = nullptr;
+    size_t size = 0;
+    std::FILE* file = open_memstream(&text, &size);
+    std::string take() {
+        std::fclose(file);
+        std::string taken(text, size);
+        std::free(text);
+        return taken;
+    }
+};
+
 struct Outcome {
     int status = -1;
     std::string out, err;
@@ -43,22 +56,11 @@ struct Outcome {
 
 // The command as main() runs it, with its standard output and error captured.
 Outcome replay(const QStringList& arguments) {
-    Outcome run;
-    char* outText = nullptr;
-    char* errText = nullptr;
-    size_t outSize = 0, errSize = 0;
-    std::FILE* out = open_memstream(&outText, &outSize);
-    std::FILE* err = open_memstream(&errText, &errSize);
+    Captured out, err;
     const CommandLine line = CommandLine::parse(QStringList{"ordnix", "replay"} + arguments);
     EXPECT_TRUE(line.error.isEmpty()) << line.error.toStdString();
-    run.status = ReplayCommand::runHeadless(line, out, err);
-    std::fclose(out);
-    std::fclose(err);
-    run.out.assign(outText, outSize);
-    run.err.assign(errText, errSize);
-    std::free(outText);
-    std::free(errText);
-    return run;
+    const int status = ReplayCommand::runHeadless(line, out.file, err.file);
+    return {status, out.take(), err.take()};
 }
 
 // The recording's calls and checkpoints written anew, each call changed by `change`.
@@ -137,16 +139,9 @@ TEST(ReplayCommand, ReplaysARecordedSessionExactlyAndRejectsDamagedFiles) {
     const size_t firstChunk = std::string(bytes.begin(), bytes.end()).find("CHNK");
     ASSERT_NE(firstChunk, std::string::npos);
 
-    std::vector<uint8_t> wrongVersion = bytes, header = bytes, flipped = bytes, cut(bytes.begin(), bytes.end() - 3);
-    wrongVersion[8] = 7;
+    std::vector<uint8_t> header = bytes, flipped = bytes, cut(bytes.begin(), bytes.end() - 3);
     header[16] ^= 1;
     flipped[firstChunk + 16 + 5] ^= 0x10;
-    // An answer no host gives (a dialog hit on item 0) is damage too: the game would trip over it.
-    RecordingWriter impossible(RecordingReader::read(bytes).header);
-    impossible.append({HostOp::tickCount, 0, 9});
-    impossible.flush();
-    impossible.append({HostOp::modalDialog, 1000, 0});
-    impossible.finish();
     // The same stream, but the start-up clock the game read is one second later: another random seed.
     const std::vector<uint8_t> reseeded = rewrite(bytes, [](HostEvent& event) {
         if (event.op != HostOp::secondsSince1970)
@@ -165,9 +160,7 @@ TEST(ReplayCommand, ReplaysARecordedSessionExactlyAndRejectsDamagedFiles) {
     };
     const std::vector<Case> cases = {
         {"empty", {}, 2, name + ": byte 0: not an Ordnix recording"},
-        {"wrong version", wrongVersion, 2, name + ": byte 8: format version 7"},
         {"header", header, 2, name + ": byte " + std::to_string(firstChunk - 4) + ": header checksum"},
-        {"impossible answer", impossible.bytes(), 2, "dialog item out of range"},
         {"bit flipped", flipped, 2, name + ": byte " + std::to_string(firstChunk + 16) + ": chunk checksum"},
         {"cut off", cut, 0, name + ": note: the file ends inside the chunk at byte "},
         {"reseeded", reseeded, 3, name + ": checkpoint failed: checkpoint 1 (battle start"},
