@@ -29,7 +29,8 @@ TEST(Context, TransferModesFollowTheirTruthTables) {
         for (const Pattern& pattern : {Pattern::white, Pattern::black, Pattern::gray, Pattern::dkGray,
                                        Pattern({0x01, 0x80, 0x0F, 0xF0, 0x3C, 0xC3, 0x00, 0xFF})})
             for (const Rect& r : {tlbr(0, 0, 9, 600), tlbr(1, 3, 8, 597), tlbr(2, 7, 5, 270), tlbr(0, 5, 9, 12)}) {
-                SCOPED_TRACE("mode " + std::to_string(rawValue(mode)) + " fill " + testing::PrintToString(r));
+                SCOPED_TRACE(testing::Message() << "mode " << rawValue(mode) << " fill left " << r.left << " top " << r.top
+                                                << " right " << r.right << " bottom " << r.bottom);
                 Canvas canvas(600, 9);
                 for (int64_t y = 0; y < 9; ++y)
                     for (int64_t x = 0; x < 600; ++x)

@@ -16,9 +16,6 @@
 namespace QuickDraw {
 inline void PrintTo(const Span& s, std::ostream* os) { *os << "(y " << s.y << ", x0 " << s.x0 << ", x1 " << s.x1 << ")"; }
 inline void PrintTo(const Point& p, std::ostream* os) { *os << "(v " << p.v << ", h " << p.h << ")"; }
-inline void PrintTo(const Rect& r, std::ostream* os) {
-    *os << "(top " << r.top << ", left " << r.left << ", bottom " << r.bottom << ", right " << r.right << ")";
-}
 } // namespace QuickDraw
 
 namespace qdtest {

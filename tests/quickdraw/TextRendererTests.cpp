@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "QuickDrawTestSupport.h"
@@ -32,24 +33,20 @@ Rows rowsOf(const Glyph& glyph) {
 
 // Bold sets each black pixel and its right neighbour; outline is the 8-connected contour just outside.
 TEST(TextStyles, EmboldenAndOutline) {
-    struct Case {
-        bool bold, outline;
-        Rows in, out;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::tuple<bool, bool, Rows, Rows>> cases = { // bold, outline, in, out
         {true, false, {"#.#"}, {"####"}}, {true, false, {"..", ".#"}, {"...", ".##"}},
         {false, true, {"#."}, {"###.", "#.#.", "###."}}, {false, true, {"#.", ".#"}, {"###.", "#.##", "##.#", ".###"}},
         {true, true, {"#"}, {"####", "#..#", "####"}}, // the outline of the widened glyph
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.in) + (c.bold ? " bold" : "") + (c.outline ? " outline" : ""));
-        const Glyph plain = glyphFromRows(c.in);
-        Glyph styled = c.bold ? TextRenderer::embolden(plain) : plain;
-        styled = c.outline ? TextRenderer::outlined(styled) : styled;
-        EXPECT_EQ(rowsOf(styled), c.out);
-        EXPECT_EQ(styled.ascent, plain.ascent + c.outline);
-        EXPECT_EQ(styled.advance, plain.advance + c.bold + c.outline);
-        EXPECT_EQ(styled.originX, plain.originX - c.outline);
+    for (const auto& [bold, outline, in, out] : cases) {
+        SCOPED_TRACE(testing::PrintToString(in) + (bold ? " bold" : "") + (outline ? " outline" : ""));
+        const Glyph plain = glyphFromRows(in);
+        Glyph styled = bold ? TextRenderer::embolden(plain) : plain;
+        styled = outline ? TextRenderer::outlined(styled) : styled;
+        EXPECT_EQ(rowsOf(styled), out);
+        EXPECT_EQ(styled.ascent, plain.ascent + outline);
+        EXPECT_EQ(styled.advance, plain.advance + bold + outline);
+        EXPECT_EQ(styled.originX, plain.originX - outline);
     }
 }
 

