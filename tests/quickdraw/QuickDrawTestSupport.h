@@ -16,9 +16,6 @@
 namespace QuickDraw {
 inline void PrintTo(const Span& s, std::ostream* os) { *os << "(y " << s.y << ", x0 " << s.x0 << ", x1 " << s.x1 << ")"; }
 inline void PrintTo(const Point& p, std::ostream* os) { *os << "(v " << p.v << ", h " << p.h << ")"; }
-inline void PrintTo(const Rect& r, std::ostream* os) {
-    *os << "(top " << r.top << ", left " << r.left << ", bottom " << r.bottom << ", right " << r.right << ")";
-}
 } // namespace QuickDraw
 
 namespace qdtest {
@@ -32,8 +29,6 @@ constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
 // Rect in storage order, as the documented examples write them.
 inline Rect tlbr(int64_t top, int64_t left, int64_t bottom, int64_t right) { return Rect(left, top, right, bottom); }
 
-inline std::string describe(const Rect& r) { return testing::PrintToString(r); }
-
 // The spans drawn as rows of '#' and '.' over area; a pixel listed twice is 'X'.
 inline Rows picture(const Spans& spans, const Rect& area) {
     Rows rows(static_cast<size_t>(area.height()), std::string(static_cast<size_t>(area.width()), '.'));
@@ -44,17 +39,6 @@ inline Rows picture(const Spans& spans, const Rect& area) {
                 c = c == '.' ? '#' : 'X';
             }
     return rows;
-}
-
-// Spans kept to a window: rows inside, columns cut, empties dropped.
-inline Spans clipped(const Spans& spans, const Rect& window) {
-    Spans out;
-    for (const Span& s : spans) {
-        const Span c{s.y, std::max(s.x0, window.left), std::min(s.x1, window.right)};
-        if (s.y >= window.top && s.y < window.bottom && c.x0 < c.x1)
-            out.push_back(c);
-    }
-    return out;
 }
 
 // The host's view, taken under the lock as the host takes it.
