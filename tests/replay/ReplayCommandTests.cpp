@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -139,9 +140,16 @@ TEST(ReplayCommand, ReplaysARecordedSessionExactlyAndRejectsDamagedFiles) {
     const size_t firstChunk = std::string(bytes.begin(), bytes.end()).find("CHNK");
     ASSERT_NE(firstChunk, std::string::npos);
 
-    std::vector<uint8_t> header = bytes, flipped = bytes, cut(bytes.begin(), bytes.end() - 3);
+    std::vector<uint8_t> version = bytes, header = bytes, flipped = bytes, cut(bytes.begin(), bytes.end() - 3);
+    version[8] = 7;
     header[16] ^= 1;
     flipped[firstChunk + 16 + 5] ^= 0x10;
+    // An answer no host gives (a dialog hit on item 0) is damage too: the game would trip over it.
+    RecordingWriter impossible(RecordingReader::read(bytes).header);
+    impossible.append({HostOp::tickCount, 0, 9});
+    impossible.flush();
+    impossible.append({HostOp::modalDialog, 1000, 0});
+    impossible.finish();
     // The same stream, but the start-up clock the game read is one second later: another random seed.
     const std::vector<uint8_t> reseeded = rewrite(bytes, [](HostEvent& event) {
         if (event.op != HostOp::secondsSince1970)
@@ -160,6 +168,8 @@ TEST(ReplayCommand, ReplaysARecordedSessionExactlyAndRejectsDamagedFiles) {
     };
     const std::vector<Case> cases = {
         {"empty", {}, 2, name + ": byte 0: not an Ordnix recording"},
+        {"wrong version", version, 2, name + ": byte 8: format version 7"},
+        {"impossible answer", impossible.bytes(), 2, "dialog item out of range"},
         {"header", header, 2, name + ": byte " + std::to_string(firstChunk - 4) + ": header checksum"},
         {"bit flipped", flipped, 2, name + ": byte " + std::to_string(firstChunk + 16) + ": chunk checksum"},
         {"cut off", cut, 0, name + ": note: the file ends inside the chunk at byte "},
@@ -174,6 +184,17 @@ TEST(ReplayCommand, ReplaysARecordedSessionExactlyAndRejectsDamagedFiles) {
         EXPECT_EQ(run.status, c.status) << run.err;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "one line: " << run.err;
+    }
+    // A file that is not there, or an output that cannot be written, is bad input too.
+    EXPECT_EQ(replay({directory.filePath("missing.rec"), "--hashes"}).status, 2);
+    writeBytes(file, bytes);
+    QFile blocker(directory.filePath("blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    for (const QString option : {"--final", "--png", "--gif"}) {
+        const Outcome unwritable = replay({file, option, directory.filePath(option == "--gif" ? "blocker/x.gif" : "blocker")});
+        EXPECT_EQ(unwritable.status, 2) << option.toStdString();
+        EXPECT_NE(unwritable.err.find("blocker"), std::string::npos) << unwritable.err;
     }
 }
 

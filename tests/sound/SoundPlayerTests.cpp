@@ -46,6 +46,10 @@ TEST(DummyDriver, SoundsWithoutABufferDoNothing) {
     for (int64_t id : {1, 2, 999, 3, 128})
         player.play(id);
     EXPECT_EQ(std::pair(player.pending(), player.generation()), std::pair(int64_t{1}, generation));
+    // The one real sound ends, so the game's wait for it returns.
+    for (const auto deadline = Clock::now() + std::chrono::seconds(60); !player.soundDone();
+         std::this_thread::sleep_for(std::chrono::milliseconds(2)))
+        ASSERT_LT(Clock::now(), deadline) << "the sound never ended";
 }
 
 // The disk driver writes exactly what the callback produces, as raw native floats.
