@@ -6,16 +6,14 @@ using namespace gametest;
 
 namespace {
 
-bool overlaps(const Rect& a, const Rect& b) {
-    return std::max(a.top, b.top) < std::min(a.bottom, b.bottom) && std::max(a.left, b.left) < std::min(a.right, b.right);
-}
-
 // Draws R(range) + offset until a 300-row column of `width` misses every forbidden rectangle.
 int64_t siteClear(Draws& d, int64_t range, int64_t offset, int64_t width, const std::vector<Rect>& forbidden) {
     for (;;) {
         const int64_t left = d.R(range) + offset;
-        const Rect column = tlbr(0, left, 300, left + width);
-        if (std::none_of(forbidden.begin(), forbidden.end(), [&](const Rect& r) { return overlaps(column, r); }))
+        if (std::none_of(forbidden.begin(), forbidden.end(), [&](const Rect& r) {
+                return std::max<int64_t>(r.top, 0) < std::min<int64_t>(r.bottom, 300) &&
+                       std::max(r.left, left) < std::min(r.right, left + width);
+            }))
             return left;
     }
 }
