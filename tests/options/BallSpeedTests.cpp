@@ -11,11 +11,6 @@ constexpr int64_t okH = 266, okV = 137; // the corner of "OK" farthest from its 
 
 int64_t delayFor(int64_t speedX) { return (220 - (speedX - 57)) * 20; }
 
-template <typename Script>
-bool onScreen(Session& s, Script script) {
-    return options_test::onScreen(s, 261, 6, speed, okH, okV, script);
-}
-
 void expectFill(const QuickDraw::Bitmap& b, int64_t speedX) {
     SCOPED_TRACE(::testing::Message() << "slider filled to " << speedX);
     EXPECT_TRUE(filledWith(b, tlbr(65, 58, 76, speedX), QuickDraw::Pattern::gray));
@@ -47,7 +42,7 @@ TEST(BallSpeed, SliderPressesAndDragsThenOK) {
         Session s;
         int64_t delayBeforeOK = 0;
         bool open = false;
-        ASSERT_TRUE(onScreen(s, [&](ScriptedHost& host) {
+        ASSERT_TRUE(onScreen(s, 261, 6, speed, okH, okV, [&](ScriptedHost& host) {
             if (h0 == h1 && v0 == v1) {
                 press(host, speed, h0, v0);
             } else {

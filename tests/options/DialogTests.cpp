@@ -8,9 +8,6 @@ using Values = std::map<int64_t, int64_t>;
 
 constexpr int64_t rrMenu = 261, outsItem = 4, playerItem = 5;
 
-bool optionOf(const Ordnix& g, int64_t menuItem) { return menuItem == outsItem ? g.gLosersOut : g.gRambo; }
-int64_t dialogOf(int64_t menuItem) { return menuItem == outsItem ? 1000 : 1002; }
-
 // Each case, then the same dialog opened again and closed at once: it shows the last choice. Pushes: the opening,
 // then one per control value set (2 at opening, 2 per radio click).
 TEST(OptionDialogs, ValuesPushedAndOptionsSetByClicks) {
@@ -31,7 +28,7 @@ TEST(OptionDialogs, ValuesPushedAndOptionsSetByClicks) {
         Session s;
         for (const std::vector<int64_t>& clicks : {c.clicks, std::vector<int64_t>{3}}) {
             s.host->chooseMenu(rrMenu, c.menuItem);
-            s.host->answerDialog(dialogOf(c.menuItem), clicks);
+            s.host->answerDialog(c.menuItem == outsItem ? 1000 : 1002, clicks);
         }
         s.host->quit();
         ASSERT_TRUE(s.play());
@@ -45,7 +42,7 @@ TEST(OptionDialogs, ValuesPushedAndOptionsSetByClicks) {
         EXPECT_EQ(first.pushes.back(), atEnd);
         EXPECT_EQ(s.host->dialogs()[1].pushes.back(), atEnd) << "the next opening";
         // Outs: button 2 is "Losers Outs"; player type: button 1 is "Rambo Fan Club".
-        EXPECT_EQ(optionOf(s.game, c.menuItem), c.firstOn == (c.menuItem == outsItem ? 2 : 1));
+        EXPECT_EQ(c.menuItem == outsItem ? s.game.gLosersOut : s.game.gRambo, c.firstOn == (c.menuItem == outsItem ? 2 : 1));
     }
 }
 

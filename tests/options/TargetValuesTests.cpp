@@ -54,11 +54,6 @@ void expectValues(const Ordnix& g, std::map<int64_t, int64_t> changed = {}) {
     }
 }
 
-template <typename Script>
-bool onScreen(Session& s, Script script) {
-    return options_test::onScreen(s, 259, 5, targets, okH, okV, script);
-}
-
 TEST(TargetValues, PressAlongASliderSetsTheValue) {
     // Row, offset from the slider's left border and top, value.
     const std::array<int64_t, 4> cases[] = {
@@ -71,7 +66,8 @@ TEST(TargetValues, PressAlongASliderSetsTheValue) {
         SCOPED_TRACE(::testing::Message() << "row " << i << " +" << dh << ", +" << dv);
         Session s;
         const int64_t h = row(i).left + dh;
-        ASSERT_TRUE(onScreen(s, [&](ScriptedHost& host) { press(host, targets, h, row(i).top + dv); }));
+        ASSERT_TRUE(onScreen(s, 259, 5, targets, okH, okV,
+                             [&](ScriptedHost& host) { press(host, targets, h, row(i).top + dv); }));
         expectValues(s.game, {{i, expected}});
         expectSlider(s.bitmap(targets), i, h, h + 1); // the bar follows the mouse pixel by pixel
         expectNumber(s.bitmap(targets), i, expected);
@@ -90,7 +86,7 @@ TEST(TargetValues, PressesOffTheSlidersChangeNothingAndBeepOutsideTheFieldRectan
         SCOPED_TRACE(::testing::Message() << "(h " << h << ", v " << v << ")");
         Session s;
         bool open = false;
-        ASSERT_TRUE(onScreen(s, [&](ScriptedHost& host) {
+        ASSERT_TRUE(onScreen(s, 259, 5, targets, okH, okV, [&](ScriptedHost& host) {
             host.clickAt(targets, h, v);
             host.waitTicks(2);
             host.perform("look at the screen", [&](ScriptedHost& hs) { open = hs.windowShown(targets); });
