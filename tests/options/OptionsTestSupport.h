@@ -1,16 +1,13 @@
 // Shared helpers of the option-screen and field-editor tests: a game on a scripted host, pixel checks that
-// print the failing coordinates, text rendered independently, and the host's view of flashes.
+// print the failing coordinates, and text rendered independently.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <map>
 #include <memory>
-#include <mutex>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -43,17 +40,6 @@ inline void press(ScriptedHost& host, WindowID window, int64_t h, int64_t v) {
     host.waitTicks(2);
 }
 
-// The shortest click: the pointer arrives and the button goes down and up together, just as the core polls the
-// button (after the idle that precedes every poll), so that poll is the only one to see the press.
-inline void quickClick(ScriptedHost& host, WindowID window, int64_t h, int64_t v) {
-    host.waitUntil("the core polls the button", [](const ScriptedHost& hs) {
-        const auto& log = hs.log();
-        return log.size() >= 2 && log.back().op == HostOp::button && log[log.size() - 2].op == HostOp::idle;
-    });
-    host.clickAt(window, h, v);
-    host.waitTicks(2);
-}
-
 // Opens a screen from its menu item, runs `script` in its polling loop, clicks "OK" at (okH, okV) and quits.
 template <typename Script>
 bool onScreen(Session& s, int64_t menu, int64_t item, WindowID window, int64_t okH, int64_t okV, Script script) {
@@ -75,9 +61,9 @@ inline Presses operator+(Presses a, const Presses& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
-inline void pressAll(ScriptedHost& host, const Presses& presses, bool quick = false) {
+inline void pressAll(ScriptedHost& host, const Presses& presses) {
     for (auto [h, v] : presses)
-        quick ? quickClick(host, WindowID::field, h, v) : press(host, WindowID::field, h, v);
+        press(host, WindowID::field, h, v);
 }
 // "CONTINUE", then each cannon's "PLACE CANNON" and its spot.
 inline Presses cannons(int64_t lh, int64_t lv, int64_t rh, int64_t rv) {
@@ -95,14 +81,6 @@ inline void startEditor(ScriptedHost& host, bool hospitals, bool posts, bool tre
     host.waitForCalls(HostOp::button, 1);
 }
 
-// Random coordinates from a fresh seed, which is logged so that a failure can be replayed.
-struct RandomCoordinates {
-    uint32_t seed = std::random_device{}();
-    std::mt19937 engine{seed};
-    explicit RandomCoordinates(const char* what) { std::printf("random presses %s, seed %u\n", what, seed); }
-    int64_t operator()(int64_t low, int64_t high) { return std::uniform_int_distribution<int64_t>(low, high)(engine); }
-};
-
 // Every pixel of r follows the pattern (anchored to the bitmap's grid).
 inline ::testing::AssertionResult filledWith(const QuickDraw::Bitmap& b, const Rect& r, const QuickDraw::Pattern& p) {
     std::ostringstream wrong;
@@ -119,14 +97,6 @@ inline ::testing::AssertionResult filledWith(const QuickDraw::Bitmap& b, const R
 inline auto allWhite(const QuickDraw::Bitmap& b, const Rect& r) { return filledWith(b, r, QuickDraw::Pattern::white); }
 inline auto allBlack(const QuickDraw::Bitmap& b, const Rect& r) { return filledWith(b, r, QuickDraw::Pattern::black); }
 
-inline int64_t blackCount(const QuickDraw::Bitmap& b, const Rect& r) {
-    int64_t n = 0;
-    for (int64_t v = r.top; v < r.bottom; ++v)
-        for (int64_t h = r.left; h < r.right; ++h)
-            n += b.pixel(h, v) ? 1 : 0;
-    return n;
-}
-
 // Rows of r after drawing `text` alone at (h, v) in a fresh white port: what that text must look like.
 inline std::vector<std::string> renderedText(const std::string& text, int64_t h, int64_t v, int64_t font,
                                              QuickDraw::Style face, int64_t size, const Rect& r) {
@@ -138,25 +108,6 @@ inline std::vector<std::string> renderedText(const std::string& text, int64_t h,
     qd.moveTo(h, v);
     qd.drawString(text);
     return port.bitmap.dump(r);
-}
-
-// Takes the host's snapshot and answers, as rows of r, where it shows a pixel other than the bitmap holds
-// ('#'): the flashes since the previous snapshot.
-inline std::vector<std::string> flashes(QuickDraw::Bitmap& b, const Rect& r) {
-    std::vector<uint8_t> shown;
-    {
-        std::lock_guard<std::mutex> lock(QuickDraw::screenLock());
-        shown = b.snapshot();
-    }
-    std::vector<std::string> rows;
-    for (int64_t v = r.top; v < r.bottom; ++v) {
-        rows.emplace_back();
-        for (int64_t h = r.left; h < r.right; ++h) {
-            const bool inside = h >= 0 && v >= 0 && h < b.width() && v < b.height();
-            rows.back() += inside && (shown[static_cast<size_t>(v * b.width() + h)] != 0) != b.pixel(h, v) ? '#' : '.';
-        }
-    }
-    return rows;
 }
 
 } // namespace options_test
