@@ -1,24 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cmath>
-#include <mutex>
-#include <thread>
-#include <tuple>
-
 #include <QAction>
-#include <QDir>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
-#include <QTemporaryDir>
 
 #include "AppDelegate.h"
 #include "AppTestSupport.h"
@@ -45,16 +32,6 @@ protected:
     QMenuBar& bar() { return *delegate->fieldWindow->menuBar(); }
     QMenu* menu(int index) { return bar().actions().at(index)->menu(); }
     static QString plain(QString text) { return text.replace(QStringLiteral("&&"), QStringLiteral("&")); }
-
-    void press(QWidget* widget, QPoint at, QEvent::Type type = QEvent::MouseButtonPress) {
-        QMouseEvent event(type, QPointF(at), QPointF(widget->mapToGlobal(at)), Qt::LeftButton,
-                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(widget, &event);
-    }
-    void click(QWidget* widget, QPoint at) {
-        press(widget, at);
-        press(widget, at, QEvent::MouseButtonRelease);
-    }
 
     static MenuState state(int64_t id, bool enabled, std::vector<bool> items, std::vector<bool> checked) {
         return MenuState{id, enabled, std::move(items), std::move(checked)};
@@ -128,11 +105,6 @@ TEST_F(AppDelegateTest, TitlesFollowTheGameAndItemsAreLiveOnlyWhileItPolls) {
         EXPECT_TRUE(delegate->menuTitles.at(260)->isEnabled());
         EXPECT_FALSE(delegate->menuTitles.at(262)->isEnabled());
     }
-    // Items beyond the published arrays stay off.
-    delegate->menuStates = {state(263, true, {true, true}, {false, true})};
-    delegate->updateMenus();
-    EXPECT_TRUE(delegate->menuItems.at(263).at(1)->isEnabled());
-    EXPECT_FALSE(delegate->menuItems.at(263).at(2)->isEnabled() || delegate->menuItems.at(263).at(2)->isChecked());
 }
 
 TEST_F(AppDelegateTest, SheetsAnswerTheCoreAndOnlyTheCoreClosesADialog) {
@@ -162,8 +134,6 @@ TEST_F(AppDelegateTest, SheetsAnswerTheCoreAndOnlyTheCoreClosesADialog) {
     EXPECT_EQ(host.modalDialog(outs), 3);
     EXPECT_NE(delegate->dialog, nullptr);
     delegate->closeDialog();
-    EXPECT_EQ(delegate->dialog, nullptr);
-    delegate->openDialog(77, {}); // unknown: nothing shown
     EXPECT_EQ(delegate->dialog, nullptr);
 }
 

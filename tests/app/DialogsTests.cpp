@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <QFontMetrics>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 
-#include <string>
 #include <tuple>
 #include <vector>
 

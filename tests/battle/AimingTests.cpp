@@ -78,9 +78,6 @@ TEST(Aiming, SlidersNumbersBarsAndBarrelOnBothPanelsShownOrHidden) {
         h.drag(WindowID::field, leftPanel.elevationColumn(60), er, -200, er, 6, 2);
         h.waitForCalls(HostOp::button, 2);
         h.perform("after the elevation drag", [&](ScriptedHost&) { shows(100, 0); });
-        h.drag(WindowID::field, leftPanel.powderColumn(90), pr, leftPanel.powderColumn(20), pr, 7, 2);
-        h.waitForCalls(HostOp::button, 2);
-        h.perform("after the drag", [&](ScriptedHost&) { shows(20, 0); });
         g.scriptShot(leftPanel, {20, 45});
         // A click while the ball flies, where the next shooter's "Fire" will be, is not a press of the next turn.
         h.clickAt(WindowID::field, rightPanel.fireColumn(), Panel::fireRow);
