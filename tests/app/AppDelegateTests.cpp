@@ -54,24 +54,21 @@ TEST_F(AppDelegateTest, MenuBarHoldsTheApplicationViewAndSevenGameMenus) {
         {"Explosions", {"TUNNELS", "LANDSLIDES"}},
     };
     ASSERT_EQ(bar().actions().size(), static_cast<qsizetype>(menus.size()));
-    for (size_t m = 0; m < menus.size(); ++m) {
-        const auto& [title, items] = menus[m];
-        const int64_t id = 256 + static_cast<int64_t>(m);
-        EXPECT_EQ(plain(bar().actions().at(static_cast<int>(m))->text()), title);
-        const QList<QAction*> actions = menu(static_cast<int>(m))->actions();
-        ASSERT_EQ(actions.size(), items.size()) << title.toStdString();
-        for (int i = 0; i < actions.size(); ++i) {
-            const bool separator = items.at(i) == QStringLiteral("-");
-            EXPECT_TRUE(separator ? actions.at(i)->isSeparator() : actions.at(i)->text() == items.at(i))
-                << title.toStdString() << " item " << i + 1;
-            // A command is registered under its menu and 1-based item number (a separator counts).
-            if (m >= 2 && !separator) {
-                EXPECT_EQ(delegate->menuItems.at(id).at(i + 1), actions.at(i)) << id << " item " << i + 1;
-            }
-        }
-        if (m >= 2) {
-            EXPECT_EQ(delegate->menuTitles.at(id), bar().actions().at(static_cast<int>(m)));
-        }
+    for (int m = 0; m < static_cast<int>(menus.size()); ++m) {
+        const auto& [title, items] = menus[static_cast<size_t>(m)];
+        const QList<QAction*> actions = menu(m)->actions();
+        QStringList shown;
+        for (const QAction* action : actions)
+            shown << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        EXPECT_EQ(plain(bar().actions().at(m)->text()), title);
+        ASSERT_EQ(shown, items);
+        if (m < 2)
+            continue;
+        // A command is registered under its menu and 1-based item number (a separator counts).
+        const int64_t id = 256 + m;
+        for (int i = 0; i < actions.size(); ++i)
+            EXPECT_TRUE(actions.at(i)->isSeparator() || delegate->menuItems.at(id).at(i + 1) == actions.at(i)) << id << " " << i;
+        EXPECT_EQ(delegate->menuTitles.at(id), bar().actions().at(m));
     }
     EXPECT_EQ(delegate->menuItems.at(256).at(1), menu(0)->actions().at(0));
     EXPECT_EQ(delegate->menuItems.count(257), 0u);
