@@ -33,10 +33,6 @@ protected:
     QMenu* menu(int index) { return bar().actions().at(index)->menu(); }
     static QString plain(QString text) { return text.replace(QStringLiteral("&&"), QStringLiteral("&")); }
 
-    static MenuState state(int64_t id, bool enabled, std::vector<bool> items, std::vector<bool> checked) {
-        return MenuState{id, enabled, std::move(items), std::move(checked)};
-    }
-
     std::unique_ptr<AppDelegate> delegate;
 };
 
@@ -79,9 +75,9 @@ TEST_F(AppDelegateTest, MenuBarHoldsTheApplicationViewAndSevenGameMenus) {
 
 TEST_F(AppDelegateTest, TitlesFollowTheGameAndItemsAreLiveOnlyWhileItPolls) {
     delegate->menuStates = {
-        state(256, true, {true, true, true}, {false, false, false}),
-        state(260, true, {true, true, false, true}, {false, false, true, false}),
-        state(262, false, {true, true, true}, {false, true, false}),
+        MenuState{256, true, {true, true, true}, {false, false, false}},
+        MenuState{260, true, {true, true, false, true}, {false, false, true, false}},
+        MenuState{262, false, {true, true, true}, {false, true, false}},
     };
     struct Case {
         bool ready;
