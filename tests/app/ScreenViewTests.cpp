@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <mutex>
-#include <utility>
-#include <vector>
 
 #include "AppHost.h"
 #include "AppTestSupport.h"
@@ -37,27 +34,20 @@ TEST(ScreenView, AFlashIsShownForOneRefreshAndThenTheTruePixels) {
 
     // Each step leaves inverted pixels as they were at the last refresh: the next refresh shows them
     // flashed (the snapshot rule), the one after it the true pixels, and then the view rests.
-    const std::vector<std::pair<const char*, std::function<void()>>> steps = {
-        {"the windsock of a new turn, same wind",
-         [&] {
-             game.gWindKept = true;
-             game.drawWindsock();
-         }},
-        {"a button inverted twice",
-         [&] {
-             const QuickDraw::Rect button(20, 290, 80, 310); // left, top, right, bottom
-             game.inverRect(button);
-             game.inverRect(button);
-         }},
-    };
-    for (const auto& [name, step] : steps) {
-        step();
+    const auto flashesOnce = [&](const char* name) {
         EXPECT_TRUE(view.refresh()) << name;
         EXPECT_NE(view.shownImage(), truePixels(field)) << name << ": the flash is shown once";
         EXPECT_TRUE(view.refresh()) << name;
         EXPECT_EQ(view.shownImage(), truePixels(field)) << name;
         EXPECT_FALSE(view.refresh()) << name;
-    }
+    };
+    game.gWindKept = true;
+    game.drawWindsock();
+    flashesOnce("the windsock of a new turn, same wind");
+    const QuickDraw::Rect button(20, 290, 80, 310); // left, top, right, bottom
+    game.inverRect(button);
+    game.inverRect(button);
+    flashesOnce("a button inverted twice");
 }
 
 } // namespace

